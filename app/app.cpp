@@ -1,0 +1,8 @@
+#include "app/app.h"
+
+AppHandles g_app;
+AppState g_state;
+
+int ShowMessage(HWND owner, const char* text, UINT flags) {
+    return MessageBoxA(owner, text, "Zantrel", flags);
+}

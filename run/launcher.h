@@ -1,0 +1,13 @@
+// Starting one command line, and asking Windows to end the session.
+#pragma once
+
+#include <cstdint>
+
+// Opens `commandLine` through the shell, or else starts it as a process, in `startDir`
+// with `showCommand`. When neither works it shows the failure message (both error codes)
+// and returns false.
+bool Launcher(const char* commandLine, const char* startDir, int showCommand);
+
+// ExitWindowsEx with `flags` (EWX_LOGOFF, EWX_SHUTDOWN or EWX_REBOOT), with the shutdown
+// privilege enabled for the request on the NT family. Shows nothing.
+bool SessionCommand(std::uint32_t flags);

@@ -1,0 +1,1 @@
+#include "run/runner_win.h"

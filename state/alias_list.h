@@ -1,0 +1,47 @@
+// The alias list: aliases in the order they were added, as a doubly linked chain that
+// starts at a sentinel record. Names are unique without regard to letter case.
+#pragma once
+
+#include <cstdint>
+
+#include "state/text.h"
+
+struct AliasRecord {
+    char Name[kNameBuffer];
+    char Command[kTextBuffer];
+    char StartPath[kTextBuffer];
+    std::uint32_t WindowState;  // 0 Normal, 1 Maximized, 2 Minimized; others kept as they are
+    AliasRecord* Next;          // owning: a record owns its successor
+    AliasRecord* Prev;          // the previous record, or the sentinel for the first alias
+};
+
+constexpr std::uint32_t kStateNormal = 0;
+constexpr std::uint32_t kStateMaximized = 1;
+constexpr std::uint32_t kStateMinimized = 2;
+
+struct AliasList {
+    AliasRecord Sentinel{};  // its texts are never used; Sentinel.Next is the first alias
+    AliasList() = default;
+    AliasList(const AliasList&) = delete;
+    AliasList& operator=(const AliasList&) = delete;
+    ~AliasList();
+};
+
+// Appends an alias, the texts cut to 16, 260 and 260 characters. False, with the list
+// unchanged, when an alias of that name (compared without regard to letter case, before
+// the cut) already exists or no memory is left.
+bool AddAlias(AliasList& list, const char* name, const char* command, const char* startPath,
+              std::uint32_t windowState);
+
+// The first alias whose whole name matches without regard to letter case, or null. The
+// record itself is returned: callers may change its fields in place within their limits.
+AliasRecord* FindAlias(const AliasList& list, const char* name);
+
+// Unlinks and frees the first alias whose name matches exactly, letter case included.
+void RemoveAlias(AliasList& list, const char* name);
+
+// The walk in list order: FirstAlias, then each record's Next until null.
+inline AliasRecord* FirstAlias(const AliasList& list) { return list.Sentinel.Next; }
+
+// Frees every alias; the list is empty afterwards and can be used again.
+void ReleaseAliasList(AliasList& list);

@@ -1,0 +1,1 @@
+#include "state/state_win.h"

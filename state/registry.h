@@ -1,0 +1,33 @@
+// The small registry interface that the settings store is written against. The Win32
+// backend maps it onto advapi32; the tests use an in-memory registry that can fail on
+// demand.
+#pragma once
+
+#include <cstdint>
+
+enum class RegRoot { CurrentUser, LocalMachine };
+enum class RegAccess { Read, All };
+enum class RegType : std::uint32_t { String = 1, Binary = 3, Dword = 4 };  // REG_SZ, REG_BINARY, REG_DWORD
+
+using RegKey = void*;
+
+class Registry {
+public:
+    // Opens an existing key. False when it is missing or the access is refused.
+    virtual bool OpenKey(RegRoot root, const char* path, RegAccess access, RegKey* key) = 0;
+    // Creates a key with full access, or opens it where it exists.
+    virtual bool CreateKey(RegRoot root, const char* path, RegKey* key) = 0;
+    // Reads a value of any type into `data`, whose capacity is *size bytes. False when
+    // the value is missing or holds more than *size bytes; on success *size is the
+    // number of bytes stored. Nothing is terminated here.
+    virtual bool ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) = 0;
+    virtual bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
+                            std::uint32_t size) = 0;
+    virtual bool DeleteValue(RegKey key, const char* name) = 0;
+    // Deletes a key that has no subkeys, with its values.
+    virtual bool DeleteKey(RegRoot root, const char* path) = 0;
+    virtual void CloseKey(RegKey key) = 0;
+
+protected:
+    ~Registry() = default;
+};

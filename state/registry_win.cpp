@@ -1,0 +1,1 @@
+#include "state/registry_win.h"

@@ -1,0 +1,16 @@
+// The registry interface on the real (advapi32) registry.
+#pragma once
+
+#include "state/registry.h"
+
+class WinRegistry final : public Registry {
+public:
+    bool OpenKey(RegRoot root, const char* path, RegAccess access, RegKey* key) override;
+    bool CreateKey(RegRoot root, const char* path, RegKey* key) override;
+    bool ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) override;
+    bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
+                    std::uint32_t size) override;
+    bool DeleteValue(RegKey key, const char* name) override;
+    bool DeleteKey(RegRoot root, const char* path) override;
+    void CloseKey(RegKey key) override;
+};

@@ -1,0 +1,44 @@
+// Keeps the settings, the aliases and the history in the registry.
+//
+// HKCU\Software\Corvath Software\Zantrel          settings values
+//                                  \Alias         A%d, C%d, P%d, W%d per alias, gap-free
+//                                  \History       "0".."19"
+// HKLM\Software\Corvath Software\Zantrel "Path"   install folder, read only
+// HKCU\Software\Microsoft\Windows\CurrentVersion\Run "Zantrel"  while Startup is set
+#pragma once
+
+#include <cstdint>
+
+#include "state/registry.h"
+#include "state/settings.h"
+
+extern const char kMainKeyPath[];
+extern const char kAliasKeyPath[];
+extern const char kHistoryKeyPath[];
+extern const char kRunKeyPath[];
+extern const char kRunValueName[];
+
+// The web address that the first-run alias "corvath software" opens.
+extern const char kMakerAddress[];
+
+// Everything to defaults: settings, history, an empty alias list, the flags cleared.
+// StartPath becomes the drive of `windowsDirectory` followed by ":\".
+void ResetState(AppState& state, const char* windowsDirectory);
+
+// Reads settings, aliases and history. False (a first start) when one of the per-user
+// keys is missing. InstallPath comes from the machine-wide "Path" value, or is
+// `exeFolder` (the folder of the running program) when that value cannot be read.
+bool LoadState(Registry& registry, AppState& state, const char* exeFolder);
+
+// Writes the whole state. False only when the main key cannot be created; nothing is
+// written then.
+bool SaveState(Registry& registry, const AppState& state);
+
+// Start-up: ResetState, LoadState and, on a first start, the two default aliases and the
+// first-run flag. The hot key is registered by the caller.
+void ResetAndLoad(Registry& registry, AppState& state, const char* windowsDirectory,
+                  const char* exeFolder);
+
+// Hot-key control flags (high byte of HotKey) to RegisterHotKey modifiers:
+// Shift -> MOD_SHIFT (4), Control -> MOD_CONTROL (2), Alt -> MOD_ALT (1), others nothing.
+unsigned HotKeyModifiers(std::uint8_t flags);
