@@ -1,0 +1,74 @@
+// The rules of running the command box, apart from the window system: what is refused,
+// what is a session command, what is launched with which directory and show command,
+// and what happens to the history and the window afterwards. The Win32 side supplies a
+// RunnerHost that maps each step onto the real window, launcher and state.
+#pragma once
+
+#include <cstdint>
+
+#include "state/alias_list.h"
+#include "state/settings.h"
+
+// Show commands handed to the launcher (the values of SW_SHOWNORMAL, SW_SHOWMINIMIZED
+// and SW_SHOWMAXIMIZED).
+constexpr int kShowNormal = 1;
+constexpr int kShowMinimized = 2;
+constexpr int kShowMaximized = 3;
+
+// Flags of the session operation (the values of EWX_LOGOFF, EWX_SHUTDOWN, EWX_REBOOT).
+constexpr std::uint32_t kSessionLogoff = 0;
+constexpr std::uint32_t kSessionShutdown = 1;
+constexpr std::uint32_t kSessionReboot = 2;
+
+// What the runner does to the world, one call per visible step.
+class RunnerHost {
+  public:
+    // Reads the command box into `buffer`: at most `capacity` - 1 characters, always
+    // terminated (GetDlgItemTextA semantics).
+    virtual void ReadCommandText(char* buffer, int capacity) = 0;
+    virtual void SetCommandText(const char* text) = 0;
+    virtual void Beep() = 0;
+    // Shows the wait cursor and keeps the one it replaces; RestoreCursor puts that back.
+    virtual void ShowWaitCursor() = 0;
+    virtual void RestoreCursor() = 0;
+    // One launch; the launcher reports its own failure to the user.
+    virtual bool Launch(const char* commandLine, const char* startDir, int showCommand) = 0;
+    virtual bool EndSession(std::uint32_t flags) = 0;
+    virtual void AddToHistory(const char* text) = 0;
+    virtual void FillHistoryList() = 0;
+    virtual void SaveState() = 0;
+    virtual void HideWindow() = 0;
+    virtual void DestroyWindow() = 0;
+    // An error message box. `windowAlive` is false once DestroyWindow has been called:
+    // the message then has no owner.
+    virtual void ShowError(const char* text, bool windowAlive) = 0;
+
+  protected:
+    ~RunnerHost() = default;
+};
+
+struct SessionCommandInfo {
+    const char* text;     // the command as the user types it, compared without case
+    std::uint32_t flags;  // for the session operation
+    const char* failure;  // message shown when the operation fails
+    bool destroysWindow;  // the program ends after the operation, whatever its result
+};
+
+// The session command that `text` is as a whole (without regard to letter case), or null.
+const SessionCommandInfo* FindSessionCommand(const char* text);
+
+// The show command for an alias's window state.
+int ShowCommandFor(std::uint32_t windowState);
+
+// The number of commands in `line`: 1 plus each '*' followed by a character that is not
+// the terminator, a space or another '*'.
+int CountCommands(const char* line);
+
+// Cuts the next piece of a multi-command line. `*cursor` points into the line; the piece
+// (at most `capacity` - 1 characters) runs up to the next counting '*', or up to a '*'
+// that ends the line, or up to the end. `*cursor` then points past that '*' (or at the
+// terminator). A '*' that does not count stays inside the piece.
+void CutPiece(const char** cursor, char* piece, int capacity);
+
+// Everything that happens for IDOK in the command window.
+void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings);

@@ -1,0 +1,431 @@
+// The command runner's rules, driven through a host that records every step.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "run/runner.h"
+#include "state/alias_list.h"
+#include "state/settings.h"
+
+namespace {
+
+std::string Join(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) {
+        out += "[" + item + "] ";
+    }
+    return out;
+}
+
+class RecordingHost final : public RunnerHost {
+  public:
+    std::string box;                 // the command box's text
+    std::deque<bool> launchResults;  // results of the next launches; true when used up
+    bool sessionResult = true;
+    std::vector<std::string> events;    // every step, in order
+    std::vector<std::string> launches;  // "line|dir|show" of each launch
+    int readCapacity = -1;
+    bool waiting = false;
+
+    void ReadCommandText(char* buffer, int capacity) override {
+        readCapacity = capacity;
+        // GetDlgItemTextA: at most capacity - 1 characters, always terminated.
+        std::size_t n = box.size();
+        if (n > static_cast<std::size_t>(capacity - 1)) {
+            n = static_cast<std::size_t>(capacity - 1);
+        }
+        std::memcpy(buffer, box.data(), n);
+        buffer[n] = '\0';
+        events.push_back("read");
+    }
+    void SetCommandText(const char* text) override {
+        box = text;
+        events.push_back("text(" + box + ")");
+    }
+    void Beep() override { events.push_back("beep"); }
+    void ShowWaitCursor() override {
+        EXPECT_FALSE(waiting) << "wait cursor shown twice";
+        waiting = true;
+        events.push_back("wait");
+    }
+    void RestoreCursor() override {
+        EXPECT_TRUE(waiting) << "cursor restored without a wait cursor";
+        waiting = false;
+        events.push_back("restore");
+    }
+    bool Launch(const char* line, const char* dir, int show) override {
+        EXPECT_TRUE(waiting) << "launch of '" << line << "' without the wait cursor";
+        launches.push_back(std::string(line) + "|" + dir + "|" + std::to_string(show));
+        events.push_back("launch(" + std::string(line) + ")");
+        bool result = true;
+        if (!launchResults.empty()) {
+            result = launchResults.front();
+            launchResults.pop_front();
+        }
+        return result;
+    }
+    bool EndSession(std::uint32_t flags) override {
+        events.push_back("session(" + std::to_string(flags) + ")");
+        return sessionResult;
+    }
+    void AddToHistory(const char* text) override {
+        events.push_back("history(" + std::string(text) + ")");
+    }
+    void FillHistoryList() override { events.push_back("fill"); }
+    void SaveState() override { events.push_back("save"); }
+    void HideWindow() override { events.push_back("hide"); }
+    void DestroyWindow() override { events.push_back("destroy"); }
+    void ShowError(const char* text, bool windowAlive) override {
+        events.push_back("error(" + std::string(text) + (windowAlive ? "|owner" : "|null") + ")");
+    }
+
+    int Count(const std::string& prefix) const {
+        int n = 0;
+        for (const std::string& e : events) {
+            n += e.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+        }
+        return n;
+    }
+};
+
+struct Fixture {
+    Settings settings{};
+    AliasList aliases;
+    RecordingHost host;
+
+    Fixture() {
+        std::strcpy(settings.StartPath, "C:\\");
+        settings.AfterCommand = kAfterStay;
+    }
+    void Run(const std::string& text) {
+        host.box = text;
+        RunCommandBox(host, aliases, settings);
+    }
+};
+
+// ---------------------------------------------------------------------------------------
+// Refusals: a beep and nothing else; the text stays.
+
+class Refusal : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Refusal, OnlyBeeps) {
+    Fixture f;
+    f.settings.AfterCommand = kAfterHide;
+    ASSERT_TRUE(AddAlias(f.aliases, "*x", "calc.exe", "C:\\", 0));
+    f.Run(GetParam());
+    EXPECT_EQ(Join(f.host.events), Join({"read", "beep"})) << "text '" << GetParam() << "'";
+    EXPECT_EQ(f.host.box, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Runner, Refusal,
+                         ::testing::Values("", " notepad", " ", "*x", "*", "**a*b"));
+
+// ---------------------------------------------------------------------------------------
+// Session commands: recognised as a whole without regard to case, recorded as typed.
+
+struct SessionCase {
+    const char* text;
+    bool isSession;
+    std::uint32_t flags;
+};
+
+class SessionRecognition : public ::testing::TestWithParam<SessionCase> {};
+
+TEST_P(SessionRecognition, IsSessionCommandOrLaunchedAsTyped) {
+    const SessionCase& c = GetParam();
+    Fixture f;
+    f.Run(c.text);
+    if (c.isSession) {
+        EXPECT_EQ(f.host.Count("session("), 1) << Join(f.host.events);
+        EXPECT_EQ(f.host.Count("session(" + std::to_string(c.flags) + ")"), 1)
+            << Join(f.host.events);
+        EXPECT_EQ(f.host.Count("launch("), 0) << Join(f.host.events);
+        EXPECT_EQ(f.host.Count("wait"), 0) << "no wait cursor for session commands";
+    } else {
+        EXPECT_EQ(f.host.Count("session("), 0) << Join(f.host.events);
+        EXPECT_EQ(Join(f.host.launches), Join({std::string(c.text) + "|C:\\|1"}));
+    }
+    EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, SessionRecognition,
+    ::testing::Values(SessionCase{"!shutdown", true, 1}, SessionCase{"!SHUTDOWN", true, 1},
+                      SessionCase{"!Reboot", true, 2}, SessionCase{"!reboot", true, 2},
+                      SessionCase{"!LogOff", true, 0}, SessionCase{"!shutdown ", false, 0},
+                      SessionCase{"!shutdownx", false, 0}, SessionCase{"!log", false, 0},
+                      SessionCase{"shutdown", false, 0}));
+
+TEST(Runner, SessionCommandIsNeverAnAlias) {
+    Fixture f;
+    ASSERT_TRUE(AddAlias(f.aliases, "!reboot", "calc.exe", "C:\\", 0));
+    f.Run("!REBOOT");
+    EXPECT_EQ(f.host.Count("launch("), 0) << Join(f.host.events);
+    EXPECT_EQ(f.host.Count("session(2)"), 1) << Join(f.host.events);
+}
+
+// ---------------------------------------------------------------------------------------
+// Session steps, in order, for every command, result and AfterCommand.
+
+struct SessionStepsCase {
+    const char* text;
+    std::int32_t afterCommand;
+    bool succeeds;
+    std::vector<std::string> tail;  // after read, history, save, fill, emptied box
+};
+
+class SessionSteps : public ::testing::TestWithParam<SessionStepsCase> {};
+
+TEST_P(SessionSteps, RunInOrder) {
+    const SessionStepsCase& c = GetParam();
+    Fixture f;
+    f.settings.AfterCommand = c.afterCommand;
+    f.host.sessionResult = c.succeeds;
+    f.Run(c.text);
+    std::vector<std::string> expected = {"read", "history(" + std::string(c.text) + ")", "save",
+                                         "fill", "text()"};
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    EXPECT_EQ(Join(f.host.events), Join(expected))
+        << c.text << " AfterCommand " << c.afterCommand << (c.succeeds ? " ok" : " failing");
+}
+
+const char kShutdownFailed[] = "error(Error shutting down system.|owner)";
+const char kRebootFailed[] = "error(Error restarting system.|owner)";
+const char kLogoffFailed[] = "error(Error logging off.|owner)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, SessionSteps,
+    ::testing::Values(
+        // !shutdown
+        SessionStepsCase{"!shutdown", kAfterHide, true, {"hide", "session(1)"}},
+        SessionStepsCase{"!shutdown", kAfterHide, false, {"hide", "session(1)", kShutdownFailed}},
+        SessionStepsCase{"!shutdown", kAfterClose, true, {"destroy", "session(1)"}},
+        SessionStepsCase{"!shutdown",
+                         kAfterClose,
+                         false,
+                         {"destroy", "session(1)", "error(Error shutting down system.|null)"}},
+        SessionStepsCase{"!shutdown", kAfterStay, true, {"session(1)"}},
+        SessionStepsCase{"!shutdown", kAfterStay, false, {"session(1)", kShutdownFailed}},
+        SessionStepsCase{"!Shutdown", 7, false, {"session(1)", kShutdownFailed}},
+        // !reboot
+        SessionStepsCase{"!reboot", kAfterHide, true, {"hide", "session(2)"}},
+        SessionStepsCase{"!reboot", kAfterHide, false, {"hide", "session(2)", kRebootFailed}},
+        SessionStepsCase{"!reboot", kAfterClose, true, {"destroy", "session(2)"}},
+        SessionStepsCase{"!reboot",
+                         kAfterClose,
+                         false,
+                         {"destroy", "session(2)", "error(Error restarting system.|null)"}},
+        SessionStepsCase{"!reboot", kAfterStay, true, {"session(2)"}},
+        SessionStepsCase{"!REBOOT", kAfterStay, false, {"session(2)", kRebootFailed}},
+        // !logoff ends the program in every case, exactly once
+        SessionStepsCase{"!logoff", kAfterHide, true, {"hide", "session(0)", "destroy"}},
+        SessionStepsCase{
+            "!logoff", kAfterHide, false, {"hide", "session(0)", kLogoffFailed, "destroy"}},
+        SessionStepsCase{"!logoff", kAfterClose, true, {"destroy", "session(0)"}},
+        SessionStepsCase{"!logoff",
+                         kAfterClose,
+                         false,
+                         {"destroy", "session(0)", "error(Error logging off.|null)"}},
+        SessionStepsCase{"!logoff", kAfterStay, true, {"session(0)", "destroy"}},
+        SessionStepsCase{"!LOGOFF", kAfterStay, false, {"session(0)", kLogoffFailed, "destroy"}},
+        SessionStepsCase{"!logoff", 7, false, {"session(0)", kLogoffFailed, "destroy"}}));
+
+// ---------------------------------------------------------------------------------------
+// What is launched, where and how, for aliases and plain text.
+
+struct ResolveCase {
+    const char* text;
+    std::uint32_t aliasState;  // of the alias "ed"
+    const char* launch;        // expected "line|dir|show"
+};
+
+class Resolution : public ::testing::TestWithParam<ResolveCase> {};
+
+TEST_P(Resolution, LaunchesWithDirectoryAndShowCommand) {
+    const ResolveCase& c = GetParam();
+    Fixture f;
+    ASSERT_TRUE(AddAlias(f.aliases, "ed", "notepad.exe", "D:\\docs", c.aliasState));
+    ASSERT_TRUE(AddAlias(f.aliases, "nodir", "calc.exe", "", c.aliasState));
+    f.Run(c.text);
+    EXPECT_EQ(Join(f.host.launches), Join({c.launch})) << "text '" << c.text << "'";
+    // The history holds what was typed, not what was launched.
+    EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Resolution,
+    ::testing::Values(ResolveCase{"ed", kStateNormal, "notepad.exe|D:\\docs|1"},
+                      ResolveCase{"ED", kStateMaximized, "notepad.exe|D:\\docs|3"},
+                      ResolveCase{"Ed", kStateMinimized, "notepad.exe|D:\\docs|2"},
+                      ResolveCase{"ed", 5, "notepad.exe|D:\\docs|1"},
+                      ResolveCase{"ed", 0xFFFFFFFFu, "notepad.exe|D:\\docs|1"},
+                      ResolveCase{"nodir", kStateMaximized, "calc.exe||3"},
+                      ResolveCase{"ed readme.txt", kStateMaximized, "ed readme.txt|C:\\|1"},
+                      ResolveCase{"ed ", kStateMinimized, "ed |C:\\|1"},
+                      ResolveCase{"notepad", kStateMaximized, "notepad|C:\\|1"}));
+
+TEST(Runner, AliasWithSeveralCommandsUsesItsDirectoryAndShowForEach) {
+    Fixture f;
+    ASSERT_TRUE(AddAlias(f.aliases, "both", "a*b", "E:\\work", kStateMinimized));
+    f.Run("both");
+    EXPECT_EQ(Join(f.host.launches), Join({"a|E:\\work|2", "b|E:\\work|2"}));
+    EXPECT_EQ(f.host.Count("history(both)"), 1) << Join(f.host.events);
+}
+
+// ---------------------------------------------------------------------------------------
+// Counting and cutting the pieces of a line.
+
+struct PiecesCase {
+    const char* line;
+    std::vector<std::string> pieces;
+};
+
+class Pieces : public ::testing::TestWithParam<PiecesCase> {};
+
+TEST_P(Pieces, LaunchedInOrderWithoutLosingText) {
+    const PiecesCase& c = GetParam();
+    Fixture f;
+    f.Run(c.line);
+    std::vector<std::string> expected;
+    for (const std::string& piece : c.pieces) {
+        expected.push_back(piece + "|C:\\|1");
+    }
+    EXPECT_EQ(Join(f.host.launches), Join(expected)) << "line '" << c.line << "'";
+    EXPECT_EQ(CountCommands(c.line), static_cast<int>(c.pieces.size())) << c.line;
+    EXPECT_EQ(f.host.Count("history(" + std::string(c.line) + ")"), 1) << Join(f.host.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Pieces,
+    ::testing::Values(PiecesCase{"a*b", {"a", "b"}}, PiecesCase{"a*b*", {"a", "b"}},
+                      PiecesCase{"a*", {"a*"}}, PiecesCase{"a**", {"a**"}},
+                      PiecesCase{"a* b", {"a* b"}},
+                      PiecesCase{"cmd /c dir *.txt", {"cmd /c dir ", ".txt"}},
+                      PiecesCase{"copy a* b", {"copy a* b"}}, PiecesCase{"a* b*c", {"a* b", "c"}},
+                      PiecesCase{"a**b", {"a*", "b"}}, PiecesCase{"a*b**", {"a", "b*"}},
+                      PiecesCase{"a*b*c", {"a", "b", "c"}}, PiecesCase{"x*1*.", {"x", "1", "."}},
+                      PiecesCase{"a *b", {"a ", "b"}}, PiecesCase{"a* *b", {"a* ", "b"}}));
+
+TEST(Runner, LongestLineOfSingleLetterCommands) {
+    std::string line;
+    std::vector<std::string> expected;
+    while (line.size() + 2 <= 260) {
+        line += "q*";
+        expected.push_back("q|C:\\|1");
+    }
+    ASSERT_EQ(line.size(), 260u);  // ends with a '*' that only ends the last piece
+    Fixture f;
+    f.Run(line);
+    EXPECT_EQ(Join(f.host.launches), Join(expected));
+}
+
+TEST(Runner, AliasCommandStartingWithSeparatorLaunchesAnEmptyFirstPiece) {
+    // Typed text cannot start with '*', an alias's command can: nothing of it is dropped.
+    Fixture f;
+    ASSERT_TRUE(AddAlias(f.aliases, "odd", "*b", "", kStateNormal));
+    f.Run("odd");
+    EXPECT_EQ(Join(f.host.launches), Join({"||1", "b||1"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// The last launch decides; AfterCommand after success only.
+
+struct OutcomeCase {
+    std::vector<bool> results;  // of the three pieces of "a*b*c"
+    std::int32_t afterCommand;
+    std::vector<std::string> tail;  // events after the last launch
+};
+
+class Outcome : public ::testing::TestWithParam<OutcomeCase> {};
+
+TEST_P(Outcome, LastLaunchDecides) {
+    const OutcomeCase& c = GetParam();
+    Fixture f;
+    f.settings.AfterCommand = c.afterCommand;
+    f.host.launchResults.assign(c.results.begin(), c.results.end());
+    f.Run("a*b*c");
+    std::vector<std::string> expected = {"read",      "wait",      "launch(a)",
+                                         "launch(b)", "launch(c)", "restore"};
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    EXPECT_EQ(Join(f.host.events), Join(expected)) << "AfterCommand " << c.afterCommand;
+    const bool succeeded = c.results.back();
+    EXPECT_EQ(f.host.box, succeeded ? "" : "a*b*c");
+}
+
+const std::vector<std::string> kRecorded = {"history(a*b*c)", "fill", "text()"};
+
+std::vector<std::string> Then(std::vector<std::string> first, const char* last) {
+    first.push_back(last);
+    return first;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Outcome,
+    ::testing::Values(OutcomeCase{{true, true, false}, kAfterHide, {}},
+                      OutcomeCase{{true, true, false}, kAfterClose, {}},
+                      OutcomeCase{{false, false, false}, kAfterStay, {}},
+                      OutcomeCase{{false, true, true}, kAfterHide, Then(kRecorded, "hide")},
+                      OutcomeCase{{true, false, true}, kAfterClose, Then(kRecorded, "destroy")},
+                      OutcomeCase{{true, true, true}, kAfterStay, kRecorded},
+                      OutcomeCase{{true, true, true}, 7, kRecorded},
+                      OutcomeCase{{true, true, true}, -1, kRecorded},
+                      OutcomeCase{{true, true, true}, 2, kRecorded}));
+
+struct SingleCase {
+    bool succeeds;
+    std::int32_t afterCommand;
+    std::vector<std::string> tail;
+};
+
+class SingleOutcome : public ::testing::TestWithParam<SingleCase> {};
+
+TEST_P(SingleOutcome, AfterCommandOnlyAfterSuccess) {
+    const SingleCase& c = GetParam();
+    Fixture f;
+    f.settings.AfterCommand = c.afterCommand;
+    f.host.launchResults = {c.succeeds};
+    f.Run("notepad x.txt");
+    std::vector<std::string> expected = {"read", "wait", "launch(notepad x.txt)", "restore"};
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    EXPECT_EQ(Join(f.host.events), Join(expected)) << "AfterCommand " << c.afterCommand;
+}
+
+const std::vector<std::string> kSingleRecorded = {"history(notepad x.txt)", "fill", "text()"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, SingleOutcome,
+    ::testing::Values(SingleCase{true, kAfterHide, Then(kSingleRecorded, "hide")},
+                      SingleCase{true, kAfterClose, Then(kSingleRecorded, "destroy")},
+                      SingleCase{true, kAfterStay, kSingleRecorded},
+                      SingleCase{true, 7, kSingleRecorded}, SingleCase{false, kAfterHide, {}},
+                      SingleCase{false, kAfterClose, {}}, SingleCase{false, kAfterStay, {}},
+                      SingleCase{false, 7, {}}));
+
+// ---------------------------------------------------------------------------------------
+// Text longer than 260 characters is cut before anything else.
+
+TEST(Runner, LongTextIsCutTo260BeforeAnything) {
+    Fixture f;
+    // A '*' just past the limit would make a second command if the text were not cut.
+    const std::string first260 = "prog " + std::string(255, 'x');
+    const std::string typed = first260 + "*second" + std::string(33, 'y');
+    ASSERT_EQ(typed.size(), 300u);
+    f.Run(typed);
+    EXPECT_EQ(f.host.readCapacity, 261);
+    EXPECT_EQ(Join(f.host.launches), Join({first260 + "|C:\\|1"}));
+    EXPECT_EQ(f.host.Count("history(" + first260 + ")"), 1);
+}
+
+TEST(Runner, LongSessionLikeTextIsNoSessionCommand) {
+    Fixture f;
+    const std::string typed = "!logoff" + std::string(293, ' ');
+    f.Run(typed);
+    EXPECT_EQ(f.host.Count("session("), 0) << Join(f.host.events);
+    EXPECT_EQ(Join(f.host.launches), Join({typed.substr(0, 260) + "|C:\\|1"}));
+}
+
+}  // namespace
