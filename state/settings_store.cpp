@@ -1,1 +1,330 @@
-// Filled in by its own change.
+#include "state/settings_store.h"
+
+#include <cstring>
+
+const char kMainKeyPath[] = "Software\\Corvath Software\\Zantrel";
+const char kAliasKeyPath[] = "Software\\Corvath Software\\Zantrel\\Alias";
+const char kHistoryKeyPath[] = "Software\\Corvath Software\\Zantrel\\History";
+const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunValueName[] = "Zantrel";
+const char kMakerAddress[] = "https://corvath.example/zantrel";
+
+namespace {
+
+const char kProgramFile[] = "\\zantrel.exe";
+const char kHelpFile[] = "\\zantrel.hlp";
+
+// Room for a quote, the longest install path, the program file, a quote and the terminator.
+constexpr int kLongTextBuffer = kTextBuffer + sizeof(kProgramFile) + 2;
+
+// "A17", "W3", "12": a letter (or none) and the decimal index without leading zeros.
+void ValueName(char* out, char prefix, int index) {
+    char digits[12];
+    int count = 0;
+    unsigned value = static_cast<unsigned>(index);
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    if (prefix != '\0') {
+        *out++ = prefix;
+    }
+    while (count > 0) {
+        *out++ = digits[--count];
+    }
+    *out = '\0';
+}
+
+// Appends `text` to the terminated text in `target` within `capacity` bytes.
+void AppendText(char* target, const char* text, std::size_t capacity) {
+    std::size_t used = std::strlen(target);
+    CopyText(target + used, text, capacity - used);
+}
+
+// Reads a text value of any type into `target` (capacity bytes, terminator included).
+// The value must fit the buffer; it ends at its first NUL or at its size, and a value that
+// fills the whole buffer without a NUL loses its last byte to the terminator. On failure
+// `target` is left as it was.
+bool ReadText(Registry& registry, RegKey key, const char* name, char* target,
+              std::uint32_t capacity) {
+    char buffer[kTextBuffer];
+    if (capacity > sizeof(buffer)) {
+        capacity = sizeof(buffer);
+    }
+    std::uint32_t size = capacity;
+    if (!registry.ReadValue(key, name, buffer, &size) || size > capacity) {
+        return false;
+    }
+    if (size == capacity) {
+        size = capacity - 1;
+    }
+    buffer[size] = '\0';
+    CopyText(target, buffer, capacity);
+    return true;
+}
+
+// Reads a little-endian number of at most `width` bytes (1, 2 or 4). A shorter value is
+// taken with its missing high bytes as zero; an empty, missing or longer one leaves
+// `value` as it was.
+bool ReadNumber(Registry& registry, RegKey key, const char* name, std::uint32_t width,
+                std::uint32_t* value) {
+    unsigned char bytes[4] = {0, 0, 0, 0};
+    std::uint32_t size = width;
+    if (!registry.ReadValue(key, name, bytes, &size) || size == 0 || size > width) {
+        return false;
+    }
+    *value = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+             static_cast<std::uint32_t>(bytes[2]) << 16 |
+             static_cast<std::uint32_t>(bytes[3]) << 24;
+    return true;
+}
+
+void WriteNumber(Registry& registry, RegKey key, const char* name, RegType type,
+                 std::uint32_t width, std::uint32_t value) {
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+        static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+    registry.WriteValue(key, name, type, bytes, width);
+}
+
+// Writes the text with its terminator, cut to capacity - 1 characters.
+void WriteText(Registry& registry, RegKey key, const char* name, const char* text,
+               std::uint32_t capacity) {
+    char buffer[kTextBuffer];
+    if (capacity > sizeof(buffer)) {
+        capacity = sizeof(buffer);
+    }
+    CopyText(buffer, text, capacity);
+    registry.WriteValue(key, name, RegType::String, buffer,
+                        static_cast<std::uint32_t>(std::strlen(buffer) + 1));
+}
+
+void LoadSettings(Registry& registry, RegKey key, Settings& settings) {
+    std::uint32_t number = settings.Startup;
+    if (ReadNumber(registry, key, "Startup", 1, &number)) {
+        settings.Startup = static_cast<std::uint8_t>(number);
+    }
+    number = settings.Hide;
+    if (ReadNumber(registry, key, "Hide", 1, &number)) {
+        settings.Hide = static_cast<std::uint8_t>(number);
+    }
+    if (ReadNumber(registry, key, "AfterCommand", 4, &number)) {
+        settings.AfterCommand = static_cast<std::int32_t>(number);
+    }
+    if (ReadNumber(registry, key, "LocX", 4, &number)) {
+        settings.LocX = static_cast<std::int32_t>(number);
+    }
+    if (ReadNumber(registry, key, "LocY", 4, &number)) {
+        settings.LocY = static_cast<std::int32_t>(number);
+    }
+    if (ReadNumber(registry, key, "HotKey", 2, &number)) {
+        settings.HotKey = static_cast<std::uint16_t>(number);
+    }
+    ReadText(registry, key, "StartPath", settings.StartPath, sizeof(settings.StartPath));
+}
+
+// Aliases A0, A1, ... until the first name that is missing or does not fit.
+void LoadAliases(Registry& registry, RegKey key, AliasList& aliases) {
+    for (int index = 0;; ++index) {
+        char valueName[16];
+        char name[kNameBuffer];
+        ValueName(valueName, 'A', index);
+        if (!ReadText(registry, key, valueName, name, sizeof(name))) {
+            return;
+        }
+        // Each alias starts from empty texts and Normal: a value that is missing or too
+        // long leaves that field empty, never another alias's text.
+        char command[kTextBuffer] = "";
+        char startPath[kTextBuffer] = "";
+        std::uint32_t windowState = kStateNormal;
+        ValueName(valueName, 'C', index);
+        ReadText(registry, key, valueName, command, sizeof(command));
+        ValueName(valueName, 'P', index);
+        ReadText(registry, key, valueName, startPath, sizeof(startPath));
+        ValueName(valueName, 'W', index);
+        ReadNumber(registry, key, valueName, 4, &windowState);
+        // A name already loaded is skipped.
+        AddAlias(aliases, name, command, startPath, windowState);
+    }
+}
+
+void LoadHistory(Registry& registry, RegKey key, CommandHistory& history) {
+    for (int slot = 0; slot < kHistorySlots; ++slot) {
+        char valueName[16];
+        ValueName(valueName, '\0', slot);
+        if (!ReadText(registry, key, valueName, history.Slots[slot], sizeof(history.Slots[slot]))) {
+            return;
+        }
+    }
+}
+
+void SaveSettings(Registry& registry, RegKey key, const Settings& settings) {
+    WriteNumber(registry, key, "Startup", RegType::Binary, 1, settings.Startup);
+    WriteNumber(registry, key, "Hide", RegType::Binary, 1, settings.Hide);
+    WriteNumber(registry, key, "AfterCommand", RegType::Dword, 4,
+                static_cast<std::uint32_t>(settings.AfterCommand));
+    WriteNumber(registry, key, "LocX", RegType::Dword, 4,
+                static_cast<std::uint32_t>(settings.LocX));
+    WriteNumber(registry, key, "LocY", RegType::Dword, 4,
+                static_cast<std::uint32_t>(settings.LocY));
+    WriteNumber(registry, key, "HotKey", RegType::Binary, 2, settings.HotKey);
+    WriteText(registry, key, "StartPath", settings.StartPath, kTextBuffer);
+}
+
+void SaveAliases(Registry& registry, RegKey key, const AliasList& aliases) {
+    int index = 0;
+    for (const AliasRecord* record = FirstAlias(aliases); record != nullptr;
+         record = record->Next, ++index) {
+        char valueName[16];
+        ValueName(valueName, 'A', index);
+        WriteText(registry, key, valueName, record->Name, kNameBuffer);
+        ValueName(valueName, 'C', index);
+        WriteText(registry, key, valueName, record->Command, kTextBuffer);
+        ValueName(valueName, 'P', index);
+        WriteText(registry, key, valueName, record->StartPath, kTextBuffer);
+        ValueName(valueName, 'W', index);
+        WriteNumber(registry, key, valueName, RegType::Dword, 4, record->WindowState);
+    }
+}
+
+void SaveHistory(Registry& registry, RegKey key, const CommandHistory& history) {
+    for (int slot = 0; slot < kHistorySlots; ++slot) {
+        char valueName[16];
+        ValueName(valueName, '\0', slot);
+        WriteText(registry, key, valueName, history.Slots[slot], kTextBuffer);
+    }
+}
+
+}  // namespace
+
+void ResetState(AppState& state, const char* windowsDirectory) {
+    std::memset(&state.settings, 0, sizeof(state.settings));
+    EmptyHistory(state.history);
+    ReleaseAliasList(state.aliases);
+    state.firstRun = false;
+    state.settingsOpen = false;
+    state.aboutOpen = false;
+
+    Settings& settings = state.settings;
+    settings.Hide = 0;
+    settings.Startup = 1;
+    settings.AfterCommand = kAfterHide;
+    settings.HotKey = 0;
+    settings.LocX = 300;
+    settings.LocY = 200;
+    settings.InstallPath[0] = '\0';
+    // The drive of the Windows directory; drive C when it is not known.
+    const char drive =
+        (windowsDirectory != nullptr && windowsDirectory[0] != '\0') ? windowsDirectory[0] : 'C';
+    settings.StartPath[0] = drive;
+    settings.StartPath[1] = ':';
+    settings.StartPath[2] = '\\';
+    settings.StartPath[3] = '\0';
+}
+
+bool LoadState(Registry& registry, AppState& state, const char* exeFolder) {
+    Settings& settings = state.settings;
+    RegKey key = nullptr;
+
+    // The install folder: written by the installation, only ever read here.
+    bool haveInstallPath = false;
+    if (registry.OpenKey(RegRoot::LocalMachine, kMainKeyPath, RegAccess::Read, &key)) {
+        haveInstallPath =
+            ReadText(registry, key, "Path", settings.InstallPath, sizeof(settings.InstallPath));
+        registry.CloseKey(key);
+    }
+    if (!haveInstallPath) {
+        CopyText(settings.InstallPath, exeFolder != nullptr ? exeFolder : "",
+                 sizeof(settings.InstallPath));
+    }
+
+    if (!registry.OpenKey(RegRoot::CurrentUser, kMainKeyPath, RegAccess::All, &key)) {
+        return false;
+    }
+    LoadSettings(registry, key, settings);
+    registry.CloseKey(key);
+
+    if (!registry.OpenKey(RegRoot::CurrentUser, kAliasKeyPath, RegAccess::All, &key)) {
+        return false;
+    }
+    LoadAliases(registry, key, state.aliases);
+    registry.CloseKey(key);
+
+    if (!registry.OpenKey(RegRoot::CurrentUser, kHistoryKeyPath, RegAccess::All, &key)) {
+        return false;
+    }
+    LoadHistory(registry, key, state.history);
+    registry.CloseKey(key);
+    return true;
+}
+
+bool SaveState(Registry& registry, const AppState& state) {
+    const Settings& settings = state.settings;
+    RegKey key = nullptr;
+    if (!registry.CreateKey(RegRoot::CurrentUser, kMainKeyPath, &key)) {
+        return false;
+    }
+    SaveSettings(registry, key, settings);
+    registry.CloseKey(key);
+
+    // The alias key is written afresh, so that numbering stays gap-free and removed
+    // aliases leave nothing behind.
+    registry.DeleteKey(RegRoot::CurrentUser, kAliasKeyPath);
+    if (registry.CreateKey(RegRoot::CurrentUser, kAliasKeyPath, &key)) {
+        SaveAliases(registry, key, state.aliases);
+        registry.CloseKey(key);
+    }
+
+    if (registry.CreateKey(RegRoot::CurrentUser, kHistoryKeyPath, &key)) {
+        SaveHistory(registry, key, state.history);
+        registry.CloseKey(key);
+    }
+
+    if (registry.CreateKey(RegRoot::CurrentUser, kRunKeyPath, &key)) {
+        if (settings.Startup != 0) {
+            char runText[kLongTextBuffer] = "\"";
+            AppendText(runText, settings.InstallPath, sizeof(runText));
+            AppendText(runText, kProgramFile, sizeof(runText));
+            AppendText(runText, "\"", sizeof(runText));
+            registry.WriteValue(key, kRunValueName, RegType::String, runText,
+                                static_cast<std::uint32_t>(std::strlen(runText) + 1));
+        } else {
+            registry.DeleteValue(key, kRunValueName);
+        }
+        registry.CloseKey(key);
+    }
+    return true;
+}
+
+void ResetAndLoad(Registry& registry, AppState& state, const char* windowsDirectory,
+                  const char* exeFolder) {
+    ResetState(state, windowsDirectory);
+    const bool loaded = LoadState(registry, state, exeFolder);
+    if (!loaded) {
+        char helpCommand[kLongTextBuffer] = "";
+        AppendText(helpCommand, state.settings.InstallPath, sizeof(helpCommand));
+        AppendText(helpCommand, kHelpFile, sizeof(helpCommand));
+        // Names already loaded are kept; the defaults are then left out.
+        AddAlias(state.aliases, "corvath software", kMakerAddress, state.settings.StartPath,
+                 kStateNormal);
+        AddAlias(state.aliases, "help", helpCommand, state.settings.StartPath, kStateNormal);
+    }
+    state.firstRun = !loaded;
+}
+
+unsigned HotKeyModifiers(std::uint8_t flags) {
+    constexpr unsigned kModAlt = 0x0001;
+    constexpr unsigned kModControl = 0x0002;
+    constexpr unsigned kModShift = 0x0004;
+    unsigned modifiers = 0;
+    if ((flags & kHotKeyShift) != 0) {
+        modifiers |= kModShift;
+    }
+    if ((flags & kHotKeyControl) != 0) {
+        modifiers |= kModControl;
+    }
+    if ((flags & kHotKeyAlt) != 0) {
+        modifiers |= kModAlt;
+    }
+    return modifiers;
+}
