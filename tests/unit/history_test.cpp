@@ -1,0 +1,93 @@
+// The command history: slot 0 the most recent, only slot 0 compared, 20 slots.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "state/history.h"
+
+namespace {
+
+std::vector<std::string> Slots(const CommandHistory& h, int count) {
+    std::vector<std::string> slots;
+    for (int i = 0; i < count; ++i) {
+        slots.push_back(h.Slots[i]);
+    }
+    return slots;
+}
+
+struct AddCase {
+    const char* title;
+    std::vector<std::string> added;
+    std::vector<std::string> expected;  // slots 0.. ; the rest must be empty
+};
+
+class HistoryAdd : public testing::TestWithParam<AddCase> {};
+
+TEST_P(HistoryAdd, Slots) {
+    const AddCase& c = GetParam();
+    CommandHistory h{};
+    for (const std::string& text : c.added) {
+        AddToHistory(h, text.c_str());
+    }
+    EXPECT_EQ(Slots(h, static_cast<int>(c.expected.size())), c.expected) << c.title;
+    for (int i = static_cast<int>(c.expected.size()); i < kHistorySlots; ++i) {
+        EXPECT_STREQ(h.Slots[i], "") << c.title << ", slot " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HistoryAdd,
+    testing::Values(
+        AddCase{"same text twice", {"notepad", "notepad"}, {"notepad"}},
+        AddCase{"same text in another case keeps the first", {"notepad", "NOTEPAD"}, {"notepad"}},
+        AddCase{"only slot 0 is compared", {"a", "b", "a"}, {"a", "b", "a"}},
+        AddCase{"other case below the top is added", {"Calc", "x", "calc"}, {"calc", "x", "Calc"}},
+        AddCase{"empty text into an empty history changes nothing", {""}, {}}),
+    [](const testing::TestParamInfo<AddCase>& info) { return std::to_string(info.index); });
+
+TEST(History, TwentyOneEntriesDropTheOldest) {
+    CommandHistory h{};
+    for (int i = 1; i <= 21; ++i) {
+        AddToHistory(h, ("cmd" + std::to_string(i)).c_str());
+    }
+    EXPECT_STREQ(h.Slots[0], "cmd21");
+    EXPECT_STREQ(h.Slots[19], "cmd2");
+    for (int i = 0; i < kHistorySlots; ++i) {
+        EXPECT_EQ(std::string(h.Slots[i]), "cmd" + std::to_string(21 - i)) << "slot " << i;
+    }
+}
+
+TEST(History, LongTextCutTo260) {
+    CommandHistory h{};
+    const std::string text(300, 'x');
+    AddToHistory(h, text.c_str());
+    EXPECT_EQ(std::string(h.Slots[0]), text.substr(0, 260));
+}
+
+TEST(History, EmptySlotBetweenFilledOnesMovesDownWithThem) {
+    CommandHistory h{};
+    CopyText(h.Slots[0], "zero", sizeof(h.Slots[0]));
+    CopyText(h.Slots[2], "two", sizeof(h.Slots[2]));
+    AddToHistory(h, "new");
+    EXPECT_EQ(Slots(h, 4), (std::vector<std::string>{"new", "zero", "", "two"}));
+}
+
+TEST(History, AddingASlotOfItsOwnTakesTheTextBeforeMoving) {
+    CommandHistory h{};
+    AddToHistory(h, "old");
+    AddToHistory(h, "top");
+    AddToHistory(h, h.Slots[1]);
+    EXPECT_EQ(Slots(h, 3), (std::vector<std::string>{"old", "top", "old"}));
+}
+
+TEST(History, EmptyClearsEveryByte) {
+    CommandHistory h;
+    std::memset(&h, 'x', sizeof(h));
+    EmptyHistory(h);
+    const CommandHistory zero{};
+    EXPECT_EQ(std::memcmp(&h, &zero, sizeof(h)), 0);
+}
+
+}  // namespace
