@@ -1,1 +1,243 @@
-// Filled in by its own change.
+#include "state/exchange_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Longest text kept from each kind of line. The rest of a longer line is read and dropped,
+// so that one over-long line never shifts the lines after it into the wrong fields.
+constexpr std::size_t kNameLimit = kNameChars;
+constexpr std::size_t kTextLimit = kTextChars;
+constexpr std::size_t kOtherLimit = 99;  // header, version, marker and window-state lines
+
+constexpr int kEndOfData = -1;
+constexpr int kCtrlZ = 0x1A;
+
+// Raw bytes, either all in memory or pulled from an open file one block at a time. A read
+// error counts as the end of the data.
+class ByteSource {
+  public:
+    ByteSource(const unsigned char* data, std::size_t size)
+        : file_(nullptr), block_(nullptr), blockSize_(0), data_(data), size_(size), pos_(0) {}
+    ByteSource(std::FILE* file, unsigned char* block, std::size_t blockSize)
+        : file_(file), block_(block), blockSize_(blockSize), data_(block), size_(0), pos_(0) {}
+
+    int Peek() {
+        if (pos_ == size_ && !Refill()) {
+            return kEndOfData;
+        }
+        return data_[pos_];
+    }
+
+    int Take() {
+        int c = Peek();
+        if (c != kEndOfData) {
+            ++pos_;
+        }
+        return c;
+    }
+
+  private:
+    bool Refill() {
+        if (file_ == nullptr) {
+            return false;
+        }
+        size_ = std::fread(block_, 1, blockSize_, file_);
+        pos_ = 0;
+        if (size_ == 0) {
+            file_ = nullptr;  // end of file or a read error: no more data either way
+            return false;
+        }
+        return true;
+    }
+
+    std::FILE* file_;
+    unsigned char* block_;
+    std::size_t blockSize_;
+    const unsigned char* data_;
+    std::size_t size_;
+    std::size_t pos_;
+};
+
+// The bytes read as text: CR LF gives LF, a CR followed by anything else is an ordinary
+// character, and a byte 1A hex ends the data. Once the end is met it stays met.
+class TextReader {
+  public:
+    explicit TextReader(ByteSource& source) : source_(source), ended_(false) {}
+
+    bool Ended() const { return ended_; }
+
+    int Next() {
+        if (ended_) {
+            return kEndOfData;
+        }
+        int c = source_.Take();
+        if (c == kEndOfData || c == kCtrlZ) {
+            ended_ = true;
+            return kEndOfData;
+        }
+        if (c == '\r' && source_.Peek() == '\n') {
+            source_.Take();
+            return '\n';
+        }
+        return c;
+    }
+
+    // Reads one whole line into `text` (room for `limit` characters and the terminator),
+    // keeping its first `limit` characters. True when the line ended with a line break,
+    // false when the end of the data ended it (or had been met before).
+    bool ReadLine(char* text, std::size_t limit, std::size_t* length) {
+        std::size_t kept = 0;
+        bool lineBreak = false;
+        for (int c = Next(); c != kEndOfData; c = Next()) {
+            if (c == '\n') {
+                lineBreak = true;
+                break;
+            }
+            if (kept < limit) {
+                text[kept++] = static_cast<char>(c);
+            }
+        }
+        text[kept] = '\0';
+        if (length != nullptr) {
+            *length = kept;
+        }
+        return lineBreak;
+    }
+
+  private:
+    ByteSource& source_;
+    bool ended_;
+};
+
+bool ImportFrom(AliasList& list, ByteSource& source) {
+    TextReader reader(source);
+    char line[kOtherLimit + 1];
+    reader.ReadLine(line, kOtherLimit, nullptr);
+    if (!TextEqual(line, kExchangeHeader)) {
+        return false;
+    }
+    reader.ReadLine(line, kOtherLimit, nullptr);  // the version: not compared
+
+    char name[kNameLimit + 1];
+    char command[kTextLimit + 1];
+    char startPath[kTextLimit + 1];
+    while (!reader.Ended()) {
+        reader.ReadLine(line, kOtherLimit, nullptr);  // the marker: any line serves
+        reader.ReadLine(name, kNameLimit, nullptr);
+        reader.ReadLine(command, kTextLimit, nullptr);
+        reader.ReadLine(startPath, kTextLimit, nullptr);
+        // A record counts only when all five lines are there; the last state line of a
+        // file may end at the end of the data instead of a line break.
+        bool endedBeforeState = reader.Ended();
+        std::size_t stateLength = 0;
+        bool stateBreak = reader.ReadLine(line, kOtherLimit, &stateLength);
+        if (endedBeforeState || (stateLength == 0 && !stateBreak)) {
+            break;
+        }
+        AddAlias(list, name, command, startPath, ParseWindowState(line));  // duplicates skipped
+    }
+    return true;
+}
+
+// The writer: stops writing after the first failed write, as nothing sensible can follow.
+class Writer {
+  public:
+    explicit Writer(std::FILE* file) : file_(file), failed_(false) {}
+
+    void Bytes(const char* bytes, std::size_t count) {
+        if (!failed_ && count > 0 && std::fwrite(bytes, 1, count, file_) != count) {
+            failed_ = true;
+        }
+    }
+
+    void Text(const char* text) { Bytes(text, std::strlen(text)); }
+
+    // A text field as stored, up to its terminator but never past its buffer.
+    void Field(const char* text, std::size_t capacity) {
+        const void* end = std::memchr(text, '\0', capacity);
+        Bytes(text, end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - text)
+                                   : capacity);
+    }
+
+    void Number(unsigned long long value) {
+        char digits[24];
+        std::size_t n = sizeof(digits);
+        do {
+            digits[--n] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        Bytes(digits + n, sizeof(digits) - n);
+    }
+
+    void LineBreak() { Bytes("\r\n", 2); }
+
+  private:
+    std::FILE* file_;
+    bool failed_;
+};
+
+}  // namespace
+
+std::uint32_t ParseWindowState(const char* text) {
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') {
+        ++p;
+    }
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    std::uint32_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10u + static_cast<std::uint32_t>(*p - '0');
+    }
+    return negative ? 0u - value : value;
+}
+
+bool ExportAliases(const AliasList& list, const char* path) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    Writer out(file);
+    out.Text(kExchangeHeader);
+    out.LineBreak();
+    out.Text(kExchangeVersion);
+    unsigned long long number = 0;
+    for (const AliasRecord* alias = FirstAlias(list); alias != nullptr; alias = alias->Next) {
+        out.LineBreak();
+        out.Text("[Alias ");
+        out.Number(number++);
+        out.Text("]");
+        out.LineBreak();
+        out.Field(alias->Name, sizeof(alias->Name));
+        out.LineBreak();
+        out.Field(alias->Command, sizeof(alias->Command));
+        out.LineBreak();
+        out.Field(alias->StartPath, sizeof(alias->StartPath));
+        out.LineBreak();
+        out.Number(alias->WindowState);
+    }
+    std::fclose(file);  // a failure here is not reported: the file was opened
+    return true;
+}
+
+bool ImportAliasesFromMemory(AliasList& list, const void* data, std::size_t size) {
+    ByteSource source(static_cast<const unsigned char*>(data), size);
+    return ImportFrom(list, source);
+}
+
+bool ImportAliases(AliasList& list, const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    unsigned char block[4096];
+    ByteSource source(file, block, sizeof(block));
+    bool result = ImportFrom(list, source);
+    std::fclose(file);
+    return result;
+}
