@@ -8,13 +8,14 @@ AliasList::~AliasList() {
 
 bool AddAlias(AliasList& list, const char* name, const char* command, const char* startPath,
               std::uint32_t windowState) {
-    // The duplicate test sees the whole name, before it is cut to 16 characters.
-    if (FindAlias(list, name) != nullptr) {
-        return false;
-    }
+    // One walk does both: the duplicate test, which sees the whole name before it is cut
+    // to 16 characters, and the search for the last record (the sentinel when empty).
     AliasRecord* last = &list.Sentinel;
     while (last->Next != nullptr) {
         last = last->Next;
+        if (TextEqualNoCase(last->Name, name)) {
+            return false;
+        }
     }
     // calloc leaves both links empty.
     AliasRecord* record = static_cast<AliasRecord*>(std::calloc(1, sizeof(AliasRecord)));
