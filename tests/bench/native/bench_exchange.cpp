@@ -1,6 +1,6 @@
 // Export and import of the alias exchange file, against baselines in the same run: writing
 // and reading the same bytes with plain stdio, and adding the same aliases to the list
-// directly. The list's AddAlias walks the whole list twice per add, so an import of n aliases
+// directly. The list's AddAlias walks the whole list on every add, so an import of n aliases
 // costs time in n squared; the complexity fit shows it.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
