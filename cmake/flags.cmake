@@ -13,7 +13,7 @@ endfunction()
 function(zantrel_lean target)
     if(NOT MSVC)
         target_compile_options(${target} PRIVATE -Os -fno-exceptions -fno-rtti
-                                                 -fno-asynchronous-unwind-tables
+                                                 -fno-asynchronous-unwind-tables -fno-threadsafe-statics
                                                  -ffunction-sections -fdata-sections)
     endif()
 endfunction()

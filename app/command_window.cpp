@@ -1,0 +1,249 @@
+#include "app/command_window.h"
+
+#include <shellapi.h>
+
+#include "app/app.h"
+#include "res/resource.h"
+#include "run/runner_win.h"
+#include "state/state_win.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+constexpr int kFirstStartX = 300;
+constexpr int kFirstStartY = 200;
+
+// Sent to every top-level window when the taskbar is created again (Explorer restarted).
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+void FillTrayRecord(NOTIFYICONDATAA& data, HWND window) {
+    ZeroMemory(&data, sizeof(data));
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the first-generation record
+    data.hWnd = window;
+    data.uID = ID_TRAYICON;
+}
+
+void ShowAndActivate(HWND window) {
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+}
+
+void OpenTrayMenu(HWND window) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    SetForegroundWindow(window);
+    TrackPopupMenu(g_app.popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
+    // Lets the menu close when the user clicks elsewhere.
+    PostMessageA(window, WM_NULL, 0, 0);
+}
+
+void RunSettings(HWND window) {
+    if (g_state.settingsOpen) {
+        return;
+    }
+    g_state.settingsOpen = true;
+    ShowSettingsDialog(window);
+    g_state.settingsOpen = false;
+}
+
+void RunAbout(HWND window) {
+    if (g_state.aboutOpen) {
+        return;
+    }
+    g_state.aboutOpen = true;
+    ShowAboutBox(window);
+    g_state.aboutOpen = false;
+}
+
+void RunHelp(HWND window) {
+    if (!OpenHelp(window, "Contents")) {
+        ShowMessage(window, "Error opening help file.", MB_ICONERROR | MB_OK);
+    }
+}
+
+LRESULT OnActivate(HWND window, WPARAM wParam) {
+    const WORD state = LOWORD(wParam);
+    if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
+        SetFocus(GetDlgItem(window, IDC_COMMAND_BOX));
+    }
+    return 0;
+}
+
+LRESULT OnQueryEndSession() {
+    SaveState();
+    return 1;
+}
+
+LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+    // Only a real move counts: with SWP_NOMOVE the record's x and y say nothing.
+    if ((pos->flags & SWP_NOMOVE) == 0) {
+        g_state.settings.LocX = pos->x;
+        g_state.settings.LocY = pos->y;
+    }
+    return DefWindowProcA(window, WM_WINDOWPOSCHANGED, wParam, lParam);
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+        case IDOK:
+            CommandRunner(window);
+            return 1;
+        case IDCANCEL:
+            ShowWindow(window, SW_HIDE);
+            return 1;
+        case ID_OPEN:
+            ShowAndActivate(window);
+            return 1;
+        case ID_CLOSE:
+            DestroyWindow(window);
+            return 1;
+        case ID_ABOUT:
+            RunAbout(window);
+            return 1;
+        case ID_SETTINGS:
+            RunSettings(window);
+            return 1;
+        case ID_HELP:
+            RunHelp(window);
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    switch (LOWORD(wParam)) {
+        case ID_CLOSE:
+        case ID_ABOUT:
+        case ID_SETTINGS:
+        case ID_HELP:
+            PostMessageA(window, WM_COMMAND, wParam, lParam);
+            return 0;
+        default:
+            return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
+    }
+}
+
+LRESULT OnHotKey(HWND window, WPARAM wParam) {
+    if (wParam == HOTKEY_ID) {
+        PostMessageA(window, WM_COMMAND, ID_OPEN, 0);
+    }
+    return 0;
+}
+
+LRESULT OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (wParam != ID_TRAYICON) {
+        return 0;
+    }
+    switch (lParam) {
+        case WM_LBUTTONDOWN:
+            PostMessageA(window, WM_COMMAND, ID_OPEN, 0);
+            return 1;
+        case WM_RBUTTONDOWN:
+            OpenTrayMenu(window);
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+        case WM_INITDIALOG:
+            return 1;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_ACTIVATE:
+            return OnActivate(window, wParam);
+        case WM_CLOSE:
+            ShowWindow(window, SW_HIDE);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession();
+        case WM_WINDOWPOSCHANGED:
+            return OnWindowPosChanged(window, wParam, lParam);
+        case WM_COMMAND:
+            return OnCommand(window, wParam);
+        case WM_SYSCOMMAND:
+            return OnSysCommand(window, wParam, lParam);
+        case WM_HOTKEY:
+            return OnHotKey(window, wParam);
+        case WM_TRAYNOTIFY:
+            return OnTrayNotify(window, wParam, lParam);
+        default:
+            break;
+    }
+    if (message == TaskbarCreatedMessage()) {
+        AddTrayIcon(window);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateCommandWindow(HINSTANCE instance) {
+    // The template names the window class, so CommandWindowProc gets the messages; it is
+    // passed as the dialog procedure too.
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COMMAND), nullptr,
+                              reinterpret_cast<DLGPROC>(CommandWindowProc), 0);
+}
+
+bool AddTrayIcon(HWND window) {
+    NOTIFYICONDATAA data;
+    FillTrayRecord(data, window);
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAYNOTIFY;
+    data.hIcon =
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ZANTREL),
+                                      IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    lstrcpynA(data.szTip, "Zantrel", 64);
+    return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+void RemoveTrayIcon(HWND window) {
+    NOTIFYICONDATAA data;
+    FillTrayRecord(data, window);
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+HMENU CreatePopupMenuItems() {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) {
+        return nullptr;
+    }
+    AppendMenuA(menu, MF_STRING, ID_OPEN, "&Open");
+    AppendMenuA(menu, MF_STRING, IDCANCEL, "&Hide");
+    AppendMenuA(menu, MF_STRING, ID_SETTINGS, "&Settings");
+    AppendMenuA(menu, MF_STRING, ID_HELP, "H&elp");
+    AppendMenuA(menu, MF_STRING, ID_ABOUT, "&About");
+    AppendMenuA(menu, MF_STRING, ID_CLOSE, "&Close");
+    SetMenuDefaultItem(menu, 0, TRUE);
+    return menu;
+}
+
+void ExtendSystemMenu(HWND window) {
+    HMENU menu = GetSystemMenu(window, FALSE);
+    ModifyMenuA(menu, SC_CLOSE, MF_BYCOMMAND | MF_STRING, SC_CLOSE, "&Hide\tEsc");
+    AppendMenuA(menu, MF_STRING, ID_SETTINGS, "&Settings");
+    AppendMenuA(menu, MF_STRING, ID_HELP, "H&elp");
+    AppendMenuA(menu, MF_STRING, ID_ABOUT, "&About");
+    AppendMenuA(menu, MF_STRING, ID_CLOSE, "&Close");
+}
+
+void PlaceWindow(HWND window, int x, int y) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    RECT placed = {x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
+    if (MonitorFromRect(&placed, MONITOR_DEFAULTTONULL) == nullptr) {
+        x = kFirstStartX;
+        y = kFirstStartY;
+    }
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}

@@ -1,0 +1,124 @@
+// Entry point: one instance per desktop, start-up, the message loop and shutdown.
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include "app/app.h"
+#include "app/command_window.h"
+#include "res/resource.h"
+#include "state/state_win.h"
+
+namespace {
+
+void ShowStartupError(HWND owner, const char* text) {
+    ShowMessage(owner, text, MB_ICONERROR | MB_OK);
+}
+
+bool RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = CommandWindowProc;
+    wc.cbWndExtra = DLGWINDOWEXTRA;  // the class serves a dialog template
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANTREL));
+    wc.hIconSm = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_ZANTREL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = "Zantrel";
+    return RegisterClassExA(&wc) != 0;
+}
+
+// After the window and its tray icon exist: menus, state, placement, history, and the
+// first-run question.
+void FinishStartup(HWND window) {
+    g_app.popup = CreatePopupMenuItems();
+    if (g_app.popup == nullptr) {
+        ShowStartupError(window, "Error creating popup menu.");
+        DestroyWindow(window);  // the loop below then ends at once
+    }
+    ExtendSystemMenu(window);
+
+    ResetAndLoadState();
+    // Showing may report the template's position; the loaded one is what counts.
+    const int x = g_state.settings.LocX;
+    const int y = g_state.settings.LocY;
+    ShowWindow(window, g_state.settings.Hide != 0 ? SW_HIDE : SW_SHOW);
+    PlaceWindow(window, x, y);
+    FillHistoryList();
+
+    if (g_state.firstRun &&
+        ShowMessage(window,
+                    "It appears this is the first time you start Zantrel, would you like to "
+                    "configure it?",
+                    MB_ICONQUESTION | MB_YESNO) == IDYES) {
+        PostMessageA(window, WM_COMMAND, ID_SETTINGS, 0);
+    }
+}
+
+int RunMessageLoop(HWND window) {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageA(window, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        // Idle most of the time: hand every page back to the system.
+        SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1),
+                                 static_cast<SIZE_T>(-1));
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void Shutdown(HWND window) {
+    SaveState();
+    ReleaseAliasList(g_state.aliases);
+    if (g_app.popup != nullptr) {
+        DestroyMenu(g_app.popup);
+        g_app.popup = nullptr;
+    }
+    RemoveTrayIcon(window);
+    if (g_state.settings.HotKey != 0) {
+        UnregisterHotKey(window, HOTKEY_ID);
+    }
+    OleUninitialize();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    HWND running = FindWindowA("Zantrel", nullptr);
+    if (running != nullptr) {
+        PostMessageA(running, WM_COMMAND, ID_OPEN, 0);
+        return 0;
+    }
+
+    InitCommonControls();
+    OleInitialize(nullptr);
+
+    if (!RegisterWindowClass(instance)) {
+        ShowStartupError(nullptr, "Error registering class.");
+        return 0;
+    }
+    HWND window = CreateCommandWindow(instance);
+    if (window == nullptr) {
+        ShowStartupError(nullptr, "Error creating window.");
+        return 0;
+    }
+    g_app.instance = instance;
+    g_app.window = window;
+
+    if (!AddTrayIcon(window)) {
+        ShowStartupError(window, "Error creating System Tray icon.");
+        DestroyWindow(window);
+        return 0;
+    }
+    FinishStartup(window);
+
+    const int exitCode = RunMessageLoop(window);
+    Shutdown(window);
+    return exitCode;
+}

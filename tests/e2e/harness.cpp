@@ -1,0 +1,435 @@
+#include "harness.h"
+
+#include <cstring>
+
+namespace e2e {
+
+const char kMainKey[] = "Software\\Corvath Software\\Zantrel";
+const char kAliasKey[] = "Software\\Corvath Software\\Zantrel\\Alias";
+const char kHistoryKey[] = "Software\\Corvath Software\\Zantrel\\History";
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+        Sleep(20);
+    }
+}
+
+std::string ExeDir() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, n);
+    return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+bool Program::Start() {
+    Kill();
+    std::string path = ExeDir() + "\\" + exe_;
+    std::string commandLine = "\"" + path + "\"";
+    STARTUPINFOA si;
+    ZeroMemory(&si, sizeof(si));
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    ZeroMemory(&pi, sizeof(pi));
+    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        ExeDir().c_str(), &si, &pi)) {
+        return false;
+    }
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    WaitForInputIdle(process_, kWaitMs);
+    return true;
+}
+
+HWND Program::Window() const {
+    return pid_ == 0 ? nullptr : FindTopWindow(pid_, "Zantrel", false);
+}
+
+bool Program::Running() const {
+    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+        return false;
+    }
+    GetExitCodeProcess(process_, exitCode);
+    return true;
+}
+
+void Program::Kill() {
+    if (process_ == nullptr) {
+        return;
+    }
+    if (Running()) {
+        // A clean end first, so that the tray icon goes too; then by force.
+        MessageBoxInfo box;
+        while (WaitForMessageBox(pid_, &box, 0)) {
+            Answer(box, box.buttons.empty() ? IDOK : box.buttons.back());
+            Sleep(100);
+        }
+        if (HWND window = Window()) {
+            PostMessageA(window, WM_COMMAND, 2002, 0);
+        }
+        if (WaitForSingleObject(process_, 3000) != WAIT_OBJECT_0) {
+            TerminateProcess(process_, 99);
+            WaitForSingleObject(process_, kWaitMs);
+        }
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+    pid_ = 0;
+}
+
+// ---- Windows
+
+namespace {
+
+struct FindRequest {
+    DWORD pid;
+    const char* className;
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
+    FindRequest* request = reinterpret_cast<FindRequest*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != request->pid || ClassOf(window) != request->className ||
+        (request->visibleOnly && !IsWindowVisible(window))) {
+        return TRUE;
+    }
+    request->found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK CountTrayIcons(HWND window, LPARAM param) {
+    if (ClassOf(window) == "__winex11_tray_icon") {
+        ++*reinterpret_cast<int*>(param);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindIconStatic(HWND window, LPARAM param) {
+    if (ClassOf(window) == "Static" && IsWindowVisible(window) &&
+        (GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::vector<COLORREF> Pixels(HDC dc, int size) {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            pixels.push_back(GetPixel(dc, x, y));
+        }
+    }
+    return pixels;
+}
+
+// Message box icons cannot be read from another process; compare what is on the screen
+// with each standard icon drawn here on the same background.
+BoxIcon DetectIcon(HWND box) {
+    HWND iconStatic = nullptr;
+    EnumChildWindows(box, FindIconStatic, reinterpret_cast<LPARAM>(&iconStatic));
+    if (iconStatic == nullptr) {
+        return BoxIcon::None;
+    }
+    const int size = GetSystemMetrics(SM_CXICON);
+    RECT rect = WindowRect(iconStatic);
+    HDC screen = GetDC(nullptr);
+    HDC shot = CreateCompatibleDC(screen);
+    HBITMAP shotBitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ oldShot = SelectObject(shot, shotBitmap);
+    BitBlt(shot, 0, 0, size, size, screen, rect.left, rect.top, SRCCOPY);
+    const std::vector<COLORREF> seen = Pixels(shot, size);
+
+    struct Candidate {
+        BoxIcon icon;
+        LPCSTR id;
+    };
+    const Candidate candidates[] = {{BoxIcon::Error, IDI_HAND},
+                                    {BoxIcon::Warning, IDI_EXCLAMATION},
+                                    {BoxIcon::Question, IDI_QUESTION},
+                                    {BoxIcon::Information, IDI_ASTERISK}};
+    BoxIcon best = BoxIcon::None;
+    size_t bestScore = seen.size() * 9 / 10;  // at least 90 % of the pixels must agree
+    HDC draw = CreateCompatibleDC(screen);
+    HBITMAP drawBitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ oldDraw = SelectObject(draw, drawBitmap);
+    HBRUSH background = CreateSolidBrush(seen[0]);
+    for (const Candidate& candidate : candidates) {
+        RECT all = {0, 0, size, size};
+        FillRect(draw, &all, background);
+        DrawIconEx(draw, 0, 0, LoadIconA(nullptr, candidate.id), size, size, 0, nullptr, DI_NORMAL);
+        const std::vector<COLORREF> drawn = Pixels(draw, size);
+        size_t score = 0;
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            score += drawn[i] == seen[i] ? 1 : 0;
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            best = candidate.icon;
+        }
+    }
+    DeleteObject(background);
+    SelectObject(draw, oldDraw);
+    DeleteObject(drawBitmap);
+    DeleteDC(draw);
+    SelectObject(shot, oldShot);
+    DeleteObject(shotBitmap);
+    DeleteDC(shot);
+    ReleaseDC(nullptr, screen);
+    return best;
+}
+
+}  // namespace
+
+HWND FindTopWindow(DWORD pid, const char* className, bool visibleOnly) {
+    FindRequest request = {pid, className, visibleOnly, nullptr};
+    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&request));
+    return request.found;
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+bool IsShown(HWND window) {
+    return IsWindowVisible(window) != FALSE;
+}
+
+RECT WindowRect(HWND window) {
+    RECT rect = {0, 0, 0, 0};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) {
+        return nullptr;
+    }
+    return info.hwndFocus;
+}
+
+HWND CommandBox(HWND window) {
+    return GetDlgItem(window, 1000);
+}
+
+std::string ComboText(HWND window) {
+    char text[1024] = "";
+    SendMessageA(CommandBox(window), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::vector<std::string> ComboItems(HWND window) {
+    std::vector<std::string> items;
+    HWND box = CommandBox(window);
+    LRESULT count = SendMessageA(box, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[1024] = "";
+        SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    return items;
+}
+
+void SetComboText(HWND window, const std::string& text) {
+    SendMessageA(CommandBox(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void PostCommand(HWND window, WORD id) {
+    PostMessageA(window, WM_COMMAND, id, 0);
+}
+
+void PressKeys(const std::vector<WORD>& modifiers, WORD vk) {
+    std::vector<INPUT> inputs;
+    auto key = [&inputs](WORD code, bool up) {
+        INPUT input;
+        ZeroMemory(&input, sizeof(input));
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = code;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (WORD m : modifiers) {
+        key(m, false);
+    }
+    key(vk, false);
+    key(vk, true);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
+        key(*it, true);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKey(WORD vk) {
+    PressKeys({}, vk);
+}
+
+int TrayIconCount() {
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    if (tray == nullptr) {
+        return 0;
+    }
+    int count = 0;
+    EnumChildWindows(tray, CountTrayIcons, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// ---- Message boxes
+
+bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs) {
+    HWND box = nullptr;
+    if (!WaitUntil([&] { return (box = FindTopWindow(pid, "#32770", true)) != nullptr; },
+                   timeoutMs)) {
+        return false;
+    }
+    Sleep(300);  // let it paint before the icon is compared
+    info->box = box;
+    info->title = WindowText(box);
+    info->text = WindowText(GetDlgItem(box, 0xFFFF));
+    info->buttons.clear();
+    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+        if (GetDlgItem(box, id) != nullptr) {
+            info->buttons.push_back(id);
+        }
+    }
+    info->icon = DetectIcon(box);
+    return true;
+}
+
+bool NoMessageBox(DWORD pid) {
+    return FindTopWindow(pid, "#32770", true) == nullptr;
+}
+
+void Answer(const MessageBoxInfo& info, int button) {
+    PostMessageA(info.box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(info.box, button)));
+}
+
+const char* IconName(BoxIcon icon) {
+    switch (icon) {
+        case BoxIcon::Error:
+            return "error";
+        case BoxIcon::Warning:
+            return "warning";
+        case BoxIcon::Question:
+            return "question";
+        case BoxIcon::Information:
+            return "information";
+        default:
+            return "none";
+    }
+}
+
+// ---- Registry
+
+void ClearProgramState() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Corvath Software");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Corvath Software");
+    HKEY run;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
+        RegDeleteValueA(run, "Zantrel");
+        RegCloseKey(run);
+    }
+}
+
+void MakeReturningUser() {
+    for (const char* path : {kMainKey, kAliasKey, kHistoryKey}) {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS) {
+            RegCloseKey(key);
+        }
+    }
+}
+
+bool SetValue(HKEY root, const char* path, const char* name, DWORD type, const void* data,
+              DWORD size) {
+    HKEY key;
+    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    const bool ok =
+        RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+bool SetDword(const char* path, const char* name, DWORD value) {
+    return SetValue(HKEY_CURRENT_USER, path, name, REG_DWORD, &value, sizeof(value));
+}
+
+bool SetString(const char* path, const char* name, const std::string& value) {
+    return SetValue(HKEY_CURRENT_USER, path, name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>(value.size() + 1));
+}
+
+bool ReadBytes(HKEY root, const char* path, const char* name, std::vector<unsigned char>* data,
+               DWORD* type) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD size = 0;
+    bool ok = RegQueryValueExA(key, name, nullptr, type, nullptr, &size) == ERROR_SUCCESS;
+    if (ok) {
+        data->assign(size, 0);
+        ok = RegQueryValueExA(key, name, nullptr, type, data->data(), &size) == ERROR_SUCCESS;
+        data->resize(size);
+    }
+    RegCloseKey(key);
+    return ok;
+}
+
+bool ValueExists(HKEY root, const char* path, const char* name) {
+    std::vector<unsigned char> data;
+    DWORD type = 0;
+    return ReadBytes(root, path, name, &data, &type);
+}
+
+bool ReadDword(const char* path, const char* name, DWORD* value) {
+    std::vector<unsigned char> data;
+    DWORD type = 0;
+    if (!ReadBytes(HKEY_CURRENT_USER, path, name, &data, &type) || data.size() != 4) {
+        return false;
+    }
+    std::memcpy(value, data.data(), 4);
+    return true;
+}
+
+std::string ReadString(HKEY root, const char* path, const char* name) {
+    std::vector<unsigned char> data;
+    DWORD type = 0;
+    if (!ReadBytes(root, path, name, &data, &type)) {
+        return "<missing>";
+    }
+    std::string text(data.begin(), data.end());
+    return text.substr(0, text.find('\0'));
+}
+
+}  // namespace e2e
