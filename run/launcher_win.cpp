@@ -1,1 +1,49 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/app.h"
 #include "run/launcher.h"
+#include "state/text.h"
+
+bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
+    // An empty start directory means "no particular directory": process creation refuses
+    // "" as a current directory, so both ways get none and inherit the program's own.
+    const char* directory = (startDir != NULL && startDir[0] != '\0') ? startDir : NULL;
+
+    SHELLEXECUTEINFOA shell;
+    ZeroMemory(&shell, sizeof shell);
+    shell.cbSize = sizeof shell;
+    shell.fMask = SEE_MASK_FLAG_NO_UI;
+    shell.lpVerb = "open";
+    shell.lpFile = commandLine;
+    shell.lpDirectory = directory;
+    shell.nShow = showCommand;
+    if (ShellExecuteExA(&shell)) {
+        return true;
+    }
+    const DWORD shellError = GetLastError();
+
+    // Process creation may write into the command line: it gets its own copy.
+    char line[kTextBuffer];
+    CopyText(line, commandLine, sizeof line);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    if (CreateProcessA(NULL, line, NULL, NULL, FALSE, NORMAL_PRIORITY_CLASS, NULL, directory,
+                       &startup, &process)) {
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        return true;
+    }
+    const DWORD createError = GetLastError();
+
+    char message[128];
+    wsprintfA(message, "Problem executing command.\r\n\r\nError codes: %d, %d",
+              static_cast<int>(shellError), static_cast<int>(createError));
+    ShowMessage(g_app.window, message, MB_ICONERROR | MB_OK);
+    return false;
+}

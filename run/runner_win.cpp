@@ -1,1 +1,49 @@
 #include "run/runner_win.h"
+
+#include "app/app.h"
+#include "res/resource.h"
+#include "run/launcher.h"
+#include "run/runner.h"
+#include "state/history.h"
+#include "state/state_win.h"
+
+namespace {
+
+class WindowRunnerHost final : public RunnerHost {
+  public:
+    explicit WindowRunnerHost(HWND window) : window_(window) {}
+
+    void ReadCommandText(char* buffer, int capacity) override {
+        buffer[0] = '\0';
+        GetDlgItemTextA(window_, IDC_COMMAND_BOX, buffer, capacity);
+    }
+    void SetCommandText(const char* text) override {
+        SetDlgItemTextA(window_, IDC_COMMAND_BOX, text);
+    }
+    void Beep() override { MessageBeep(MB_OK); }
+    void ShowWaitCursor() override { saved_ = SetCursor(LoadCursorA(NULL, IDC_WAIT)); }
+    void RestoreCursor() override { SetCursor(saved_); }
+    bool Launch(const char* commandLine, const char* startDir, int showCommand) override {
+        return Launcher(commandLine, startDir, showCommand);
+    }
+    bool EndSession(std::uint32_t flags) override { return SessionCommand(flags); }
+    void AddToHistory(const char* text) override { ::AddToHistory(g_state.history, text); }
+    void FillHistoryList() override { ::FillHistoryList(); }
+    void SaveState() override { ::SaveState(); }
+    void HideWindow() override { ShowWindow(window_, SW_HIDE); }
+    void DestroyWindow() override { ::DestroyWindow(window_); }
+    void ShowError(const char* text, bool windowAlive) override {
+        ShowMessage(windowAlive ? window_ : NULL, text, MB_ICONERROR | MB_OK);
+    }
+
+  private:
+    HWND window_;
+    HCURSOR saved_ = NULL;
+};
+
+}  // namespace
+
+void CommandRunner(HWND window) {
+    WindowRunnerHost host(window);
+    RunCommandBox(host, g_state.aliases, g_state.settings);
+}

@@ -1,0 +1,555 @@
+// The launcher against real child processes, the shell's associations and real message
+// boxes; the session operation's token steps with the request replaced.
+#include <windows.h>
+#include <objbase.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "run/launcher.h"
+#include "run/session_win.h"
+
+namespace {
+
+std::string ExeDir() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+std::string Recorder() {
+    return ExeDir() + "\\recorder.exe";
+}
+
+std::string CurrentDir() {
+    char dir[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof dir, dir);
+    return dir;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The recorder's file as key=value pairs; empty when it did not appear within 20 s.
+std::map<std::string, std::string> ReadRecord(const std::string& path, DWORD timeoutMs = 20000) {
+    std::map<std::string, std::string> record;
+    const DWORD start = GetTickCount();
+    while (!Exists(path)) {
+        if (GetTickCount() - start > timeoutMs) {
+            return record;
+        }
+        Sleep(10);
+    }
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return record;
+    }
+    char line[1024];
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        std::string s(line);
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) {
+            s.pop_back();
+        }
+        const size_t eq = s.find('=');
+        if (eq != std::string::npos) {
+            record[s.substr(0, eq)] = s.substr(eq + 1);
+        }
+    }
+    std::fclose(file);
+    return record;
+}
+
+std::string Describe(const std::map<std::string, std::string>& record) {
+    if (record.empty()) {
+        return "(no record)";
+    }
+    std::string out;
+    for (const auto& kv : record) {
+        out += kv.first + "=[" + kv.second + "] ";
+    }
+    return out;
+}
+
+// Processes whose executable has this name (e.g. "probe.exe").
+std::vector<DWORD> ProcessesNamed(const char* name) {
+    std::vector<DWORD> pids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return pids;
+    }
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, name) == 0) {
+            pids.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return pids;
+}
+
+void EndProcess(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (process != NULL) {
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+// Open handles of this process. Wine's GetProcessHandleCount answers 0, which no real
+// process can have; the system's handle table is asked then.
+long HandleCount() {
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) {
+        return static_cast<long>(count);
+    }
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    struct Table {
+        ULONG count;
+        Entry entries[1];
+    };
+    typedef LONG(WINAPI * QueryFunction)(ULONG, PVOID, ULONG, PULONG);
+    const QueryFunction query = reinterpret_cast<QueryFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return -1;
+    }
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(16 /* SystemHandleInformation */, buffer.data(),
+                                  static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<LONG>(0xC0000004L)) {  // buffer too small
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (status != 0) {
+            return -1;
+        }
+        const Table* table = reinterpret_cast<const Table*>(buffer.data());
+        long mine = 0;
+        for (ULONG i = 0; i < table->count; ++i) {
+            mine += table->entries[i].ownerPid == GetCurrentProcessId() ? 1 : 0;
+        }
+        return mine;
+    }
+}
+
+// Answers the message boxes of this process from another thread: reads each one's
+// caption and text and presses OK.
+class MessageBoxAnswerer {
+  public:
+    struct Seen {
+        std::string caption;
+        std::string text;
+        HICON icon;  // the image of the box's icon control, or null
+    };
+
+    MessageBoxAnswerer() : thread_([this] { Loop(); }) {}
+    ~MessageBoxAnswerer() { Stop(); }
+
+    std::vector<Seen> Stop() {
+        if (thread_.joinable()) {
+            stop_ = true;
+            thread_.join();
+        }
+        return seen_;
+    }
+
+  private:
+    static BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        char className[32] = "";
+        GetClassNameA(window, className, sizeof className);
+        if (pid == GetCurrentProcessId() && lstrcmpA(className, "#32770") == 0 &&
+            IsWindowVisible(window)) {
+            *reinterpret_cast<HWND*>(param) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    // The icon is a static control holding an icon image.
+    static BOOL CALLBACK FindIcon(HWND child, LPARAM param) {
+        char className[32] = "";
+        GetClassNameA(child, className, sizeof className);
+        if (lstrcmpiA(className, "Static") == 0) {
+            const LRESULT icon = SendMessageA(child, STM_GETICON, 0, 0);
+            if (icon != 0) {
+                *reinterpret_cast<HICON*>(param) = reinterpret_cast<HICON>(icon);
+                return FALSE;
+            }
+        }
+        return TRUE;
+    }
+
+    void Loop() {
+        while (!stop_) {
+            HWND dialog = NULL;
+            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog == NULL) {
+                Sleep(10);
+                continue;
+            }
+            Seen seen;
+            char buffer[512] = "";
+            GetWindowTextA(dialog, buffer, sizeof buffer);
+            seen.caption = buffer;
+            buffer[0] = '\0';
+            GetDlgItemTextA(dialog, 0xFFFF, buffer, sizeof buffer);  // the message's static
+            seen.text = buffer;
+            seen.icon = NULL;
+            EnumChildWindows(dialog, FindIcon, reinterpret_cast<LPARAM>(&seen.icon));
+            seen_.push_back(seen);
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 500 && IsWindow(dialog); ++i) {
+                Sleep(10);
+            }
+        }
+    }
+
+    std::atomic<bool> stop_{false};
+    std::vector<Seen> seen_;
+    std::thread thread_;
+};
+
+class LauncherTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        dir_ = std::string(temp) + "zantrel-launcher-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(dir_.c_str(), NULL);
+        sub_ = dir_ + "\\start dir";
+        CreateDirectoryA(sub_.c_str(), NULL);
+    }
+    void TearDown() override {
+        for (DWORD pid : ProcessesNamed("recorder.exe")) {
+            EndProcess(pid);
+        }
+        for (DWORD pid : ProcessesNamed("probe.exe")) {
+            EndProcess(pid);
+        }
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Classes\\.zrtdoc");
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Classes\\ZantrelTest.Doc");
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, ".zrtdoc");
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "ZantrelTest.Doc");
+        RemoveTree(dir_);
+        CoUninitialize();
+    }
+    static void RemoveTree(const std::string& path) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = data.cFileName;
+                if (name == "." || name == "..") {
+                    continue;
+                }
+                const std::string full = path + "\\" + name;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveTree(full);
+                } else {
+                    DeleteFileA(full.c_str());
+                }
+            } while (FindNextFileA(find, &data));
+            FindClose(find);
+        }
+        RemoveDirectoryA(path.c_str());
+    }
+    // Associates the extension .zrtdoc with the recorder, marked "shell". Windows reads
+    // the user's classes; Wine reads only the merged view, so both are written.
+    void RegisterDocument(const std::string& recordFile) {
+        const std::string command = "\"" + Recorder() + "\" \"" + recordFile + "\" shell \"%1\"";
+        bool registered = false;
+        for (const char* root : {"Software\\Classes\\", ""}) {
+            HKEY base = root[0] != '\0' ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
+            const std::string ext = std::string(root) + ".zrtdoc";
+            const std::string verb = std::string(root) + "ZantrelTest.Doc\\shell\\open\\command";
+            registered |= RegSetKeyValueA(base, ext.c_str(), NULL, REG_SZ, "ZantrelTest.Doc", 16) ==
+                              ERROR_SUCCESS &&
+                          RegSetKeyValueA(base, verb.c_str(), NULL, REG_SZ, command.c_str(),
+                                          static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+        }
+        ASSERT_TRUE(registered);
+    }
+    std::string dir_;
+    std::string sub_;
+};
+
+// ---------------------------------------------------------------------------------------
+
+struct ProcessCase {
+    int show;
+    bool inSubdir;
+};
+
+class LauncherProcess : public LauncherTest, public ::testing::WithParamInterface<ProcessCase> {};
+
+TEST_P(LauncherProcess, ProgramWithArgumentsStartsInDirectoryWithShowCommand) {
+    const ProcessCase& c = GetParam();
+    const std::string startDir = c.inSubdir ? sub_ : dir_;
+    const std::string record = dir_ + "\\process.rec";
+    const std::string line = "\"" + Recorder() + "\" \"" + record + "\" first  second";
+    MessageBoxAnswerer answerer;
+    const bool started = Launcher(line.c_str(), startDir.c_str(), c.show);
+    const auto boxes = answerer.Stop();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(boxes.size(), 0u);
+    const auto seen = ReadRecord(record);
+    // Process creation passes the line exactly; the shell's would differ.
+    EXPECT_EQ(seen.count("cmdline") ? seen.at("cmdline") : "", line) << Describe(seen);
+    EXPECT_EQ(seen.count("cwd") ? seen.at("cwd") : "", startDir) << Describe(seen);
+    EXPECT_EQ(seen.count("show") ? seen.at("show") : "", std::to_string(c.show)) << Describe(seen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Win, LauncherProcess,
+                         ::testing::Values(ProcessCase{1, false}, ProcessCase{2, true},
+                                           ProcessCase{3, false}, ProcessCase{3, true}));
+
+TEST_F(LauncherTest, EmptyStartDirectoryStartsInTheProgramsOwnDirectory) {
+    // Process creation refuses "" as a directory; the launcher passes none instead.
+    const std::string record = dir_ + "\\nodir.rec";
+    const std::string line = "\"" + Recorder() + "\" \"" + record + "\" x";
+    MessageBoxAnswerer answerer;
+    EXPECT_TRUE(Launcher(line.c_str(), "", 1));
+    EXPECT_EQ(answerer.Stop().size(), 0u);
+    const auto seen = ReadRecord(record);
+    EXPECT_EQ(seen.count("cwd") ? seen.at("cwd") : "", CurrentDir()) << Describe(seen);
+}
+
+struct DocumentCase {
+    int show;
+};
+
+class LauncherDocument : public LauncherTest, public ::testing::WithParamInterface<DocumentCase> {};
+
+TEST_P(LauncherDocument, OpensThroughTheShellWithoutProcessCreation) {
+    // The document "probe X.zrtdoc" sits beside probe.exe: process creation would run
+    // probe.exe with the argument "X.zrtdoc" (a recorder writing X.zrtdoc and staying).
+    ASSERT_TRUE(CopyFileA(Recorder().c_str(), (dir_ + "\\probe.exe").c_str(), FALSE));
+    const std::string document = dir_ + "\\probe X.zrtdoc";
+    FILE* file = std::fopen(document.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    const std::string shellRecord = dir_ + "\\shell.rec";
+    RegisterDocument(shellRecord);
+
+    MessageBoxAnswerer answerer;
+    const bool opened = Launcher(document.c_str(), sub_.c_str(), GetParam().show);
+    // Anything process creation started would be running now.
+    const auto probes = ProcessesNamed("probe.exe");
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(answerer.Stop().size(), 0u);
+    EXPECT_EQ(probes.size(), 0u) << "process creation was tried";
+
+    const auto seen = ReadRecord(shellRecord);
+    const std::string expectedLine =
+        "\"" + Recorder() + "\" \"" + shellRecord + "\" shell \"" + document + "\"";
+    EXPECT_EQ(seen.count("cmdline") ? seen.at("cmdline") : "", expectedLine) << Describe(seen);
+    EXPECT_EQ(seen.count("cwd") ? seen.at("cwd") : "", sub_) << Describe(seen);
+    EXPECT_EQ(seen.count("show") ? seen.at("show") : "", std::to_string(GetParam().show))
+        << Describe(seen);
+    EXPECT_FALSE(Exists(sub_ + "\\X.zrtdoc"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Win, LauncherDocument,
+                         ::testing::Values(DocumentCase{1}, DocumentCase{3}));
+
+TEST_F(LauncherTest, ProbeWouldShowProcessCreationWhenTheShellFails) {
+    // The counter-check of the document test: without the association the shell fails
+    // and process creation runs probe.exe, which the test above would have seen.
+    ASSERT_TRUE(CopyFileA(Recorder().c_str(), (dir_ + "\\probe.exe").c_str(), FALSE));
+    const std::string document = dir_ + "\\probe X.zrtdoc";
+    FILE* file = std::fopen(document.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    MessageBoxAnswerer answerer;
+    EXPECT_TRUE(Launcher(document.c_str(), sub_.c_str(), 1));
+    EXPECT_EQ(answerer.Stop().size(), 0u);
+    const auto seen = ReadRecord(sub_ + "\\X.zrtdoc");
+    EXPECT_EQ(seen.count("cmdline") ? seen.at("cmdline") : "", document) << Describe(seen);
+}
+
+TEST_F(LauncherTest, FolderOpensThroughTheShell) {
+    // Process creation cannot run a folder, so a started folder window can only come from
+    // the shell; it is ended here.
+    const std::vector<DWORD> before = ProcessesNamed("explorer.exe");
+    MessageBoxAnswerer answerer;
+    const bool opened = Launcher(sub_.c_str(), dir_.c_str(), 1);
+    const auto boxes = answerer.Stop();
+    std::vector<DWORD> started;
+    for (DWORD pid : ProcessesNamed("explorer.exe")) {
+        bool old = false;
+        for (DWORD b : before) {
+            old = old || b == pid;
+        }
+        if (!old) {
+            started.push_back(pid);
+            EndProcess(pid);
+        }
+    }
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(boxes.size(), 0u);
+    EXPECT_EQ(started.size(), 1u) << "folder windows started by the shell";
+}
+
+struct FailureCase {
+    const char* line;
+    const char* startDir;
+    const char* text;
+};
+
+class LauncherFailure : public LauncherTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(LauncherFailure, OneMessageWithBothCodes) {
+    const FailureCase& c = GetParam();
+    MessageBoxAnswerer answerer;
+    const bool started = Launcher(c.line, c.startDir, 1);
+    const auto boxes = answerer.Stop();
+    EXPECT_FALSE(started);
+    ASSERT_EQ(boxes.size(), 1u) << "line '" << c.line << "'";
+    EXPECT_EQ(boxes[0].caption, "Zantrel");
+    EXPECT_EQ(boxes[0].text, c.text) << "line '" << c.line << "'";
+    // A message box shows the system's own error icon.
+    EXPECT_EQ(boxes[0].icon, LoadIconA(NULL, IDI_ERROR));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Win, LauncherFailure,
+    ::testing::Values(
+        // The shell cannot find the path (3), process creation not the file (2).
+        FailureCase{"Z:\\no such dir\\nothing.exe", "C:\\",
+                    "Problem executing command.\r\n\r\nError codes: 3, 2"},
+        FailureCase{"Z:\\nowhere\\nothing.exe with arguments", "",
+                    "Problem executing command.\r\n\r\nError codes: 3, 2"},
+        // The shell does not find the file (2), process creation not the directory (267).
+        FailureCase{"C:\\windows\\system32\\hostname.exe x", "C:\\no such directory",
+                    "Problem executing command.\r\n\r\nError codes: 2, 267"}));
+
+TEST_F(LauncherTest, ThousandLaunchesLeaveNoHandle) {
+    const std::string line = "\"" + Recorder() + "\" NUL";
+    ASSERT_TRUE(Launcher(line.c_str(), dir_.c_str(), 1));  // first-use allocations
+    const long before = HandleCount();
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(Launcher(line.c_str(), dir_.c_str(), 1)) << "launch " << i;
+    }
+    const long after = HandleCount();
+    EXPECT_EQ(after, before) << "handles before " << before << ", after 1000 launches " << after;
+}
+
+TEST_F(LauncherTest, ReturnsWhileALongRunningProgramStillRuns) {
+    const std::string eventName = "ZantrelLauncherRelease" + std::to_string(GetCurrentProcessId());
+    HANDLE release = CreateEventA(NULL, TRUE, FALSE, eventName.c_str());
+    ASSERT_NE(release, nullptr);
+    const std::string record = dir_ + "\\long.rec";
+    const std::string line = "\"" + Recorder() + "\" \"" + record + "\" wait:" + eventName;
+    // The child stays until the event is set, which happens only after Launcher returned.
+    EXPECT_TRUE(Launcher(line.c_str(), dir_.c_str(), 1));
+    const auto seen = ReadRecord(record);
+    ASSERT_TRUE(seen.count("pid")) << Describe(seen);
+    HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(seen.at("pid")));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(WaitForSingleObject(child, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the child ended before the launcher let it go";
+    SetEvent(release);
+    EXPECT_EQ(WaitForSingleObject(child, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(child);
+    CloseHandle(release);
+}
+
+// ---------------------------------------------------------------------------------------
+// The session operation's real token steps, with a stand-in for the request.
+
+bool ShutdownPrivilegeEnabled() {
+    HANDLE token = NULL;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    LUID luid;
+    LookupPrivilegeValueA(NULL, "SeShutdownPrivilege", &luid);
+    char buffer[4096];
+    DWORD size = 0;
+    bool enabled = false;
+    if (GetTokenInformation(token, TokenPrivileges, buffer, sizeof buffer, &size)) {
+        const TOKEN_PRIVILEGES* privileges = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer);
+        for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+            const LUID_AND_ATTRIBUTES& p = privileges->Privileges[i];
+            if (p.Luid.LowPart == luid.LowPart && p.Luid.HighPart == luid.HighPart) {
+                enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+            }
+        }
+    }
+    CloseHandle(token);
+    return enabled;
+}
+
+struct Request {
+    int calls = 0;
+    UINT flags = 99;
+    DWORD reason = 99;
+    bool privilegeDuringRequest = false;
+    BOOL answer = TRUE;
+};
+Request g_request;
+
+BOOL WINAPI FakeExitWindows(UINT flags, DWORD reason) {
+    ++g_request.calls;
+    g_request.flags = flags;
+    g_request.reason = reason;
+    g_request.privilegeDuringRequest = ShutdownPrivilegeEnabled();
+    return g_request.answer;
+}
+
+struct SessionCase {
+    std::uint32_t flags;
+    bool accepted;
+};
+
+class SessionTokenSteps : public ::testing::TestWithParam<SessionCase> {};
+
+TEST_P(SessionTokenSteps, PrivilegeEnabledOnlyForTheRequestAndTokenClosed) {
+    const SessionCase& c = GetParam();
+    g_request = Request{};
+    g_request.answer = c.accepted ? TRUE : FALSE;
+    ASSERT_FALSE(ShutdownPrivilegeEnabled());
+    const long before = HandleCount();
+    const bool result = SessionCommandWith(c.flags, FakeExitWindows);
+    const long after = HandleCount();
+    EXPECT_EQ(result, c.accepted);
+    EXPECT_EQ(g_request.calls, 1);
+    EXPECT_EQ(g_request.flags, c.flags);
+    EXPECT_EQ(g_request.reason, 0u);
+    EXPECT_TRUE(g_request.privilegeDuringRequest) << "flags " << c.flags;
+    EXPECT_FALSE(ShutdownPrivilegeEnabled()) << "left enabled, flags " << c.flags;
+    EXPECT_EQ(after, before) << "token handle left open";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Win, SessionTokenSteps,
+    ::testing::Values(SessionCase{EWX_LOGOFF, true}, SessionCase{EWX_SHUTDOWN, true},
+                      SessionCase{EWX_REBOOT, true}, SessionCase{EWX_LOGOFF, false},
+                      SessionCase{EWX_SHUTDOWN, false}, SessionCase{EWX_REBOOT, false}));
+
+}  // namespace
