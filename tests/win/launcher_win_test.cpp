@@ -1,5 +1,6 @@
 // The launcher against real child processes, the shell's associations and real message
-// boxes; the session operation's token steps with the request replaced.
+// boxes; the session operation's token steps with the request replaced; the runner in a
+// real window with a command box.
 #include <windows.h>
 #include <objbase.h>
 #include <tlhelp32.h>
@@ -13,7 +14,10 @@
 #include <thread>
 #include <vector>
 
+#include "app/app.h"
+#include "res/resource.h"
 #include "run/launcher.h"
+#include "run/runner_win.h"
 #include "run/session_win.h"
 
 namespace {
@@ -551,5 +555,134 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SessionCase{EWX_LOGOFF, true}, SessionCase{EWX_SHUTDOWN, true},
                       SessionCase{EWX_REBOOT, true}, SessionCase{EWX_LOGOFF, false},
                       SessionCase{EWX_SHUTDOWN, false}, SessionCase{EWX_REBOOT, false}));
+
+// ---------------------------------------------------------------------------------------
+// The runner in a real window: the command box, the history list, the cursor, the window.
+
+struct WindowRunCase {
+    const char* name;
+    bool viaAlias;  // typed "rec", an alias for the recorder line
+    bool launches;  // the line can be started
+    std::int32_t afterCommand;
+    bool visibleAfter;
+    bool existsAfter;
+};
+
+class RunnerWindow : public LauncherTest, public ::testing::WithParamInterface<WindowRunCase> {
+  protected:
+    void SetUp() override {
+        LauncherTest::SetUp();
+        WNDCLASSA windowClass;
+        ZeroMemory(&windowClass, sizeof windowClass);
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(NULL);
+        windowClass.lpszClassName = "ZantrelRunnerTest";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(0, "ZantrelRunnerTest", "runner", WS_OVERLAPPEDWINDOW, 10, 10,
+                                  300, 100, NULL, NULL, GetModuleHandleA(NULL), NULL);
+        ASSERT_NE(window_, nullptr);
+        CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                        5, 5, 250, 80, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_COMMAND_BOX)),
+                        GetModuleHandleA(NULL), NULL);
+        ShowWindow(window_, SW_SHOW);
+        g_app.window = window_;
+        EmptyHistory(g_state.history);
+        ReleaseAliasList(g_state.aliases);
+        lstrcpynA(g_state.settings.StartPath, dir_.c_str(), kTextBuffer);
+    }
+    void TearDown() override {
+        if (IsWindow(window_)) {
+            DestroyWindow(window_);
+        }
+        g_app.window = NULL;
+        ReleaseAliasList(g_state.aliases);
+        EmptyHistory(g_state.history);
+        LauncherTest::TearDown();
+    }
+    std::string BoxText() {
+        char text[512] = "";
+        GetDlgItemTextA(window_, IDC_COMMAND_BOX, text, sizeof text);
+        return text;
+    }
+    HWND window_ = NULL;
+};
+
+TEST_P(RunnerWindow, RunsTheCommandBox) {
+    const WindowRunCase& c = GetParam();
+    const std::string record = dir_ + "\\window.rec";
+    const std::string line = c.launches ? "\"" + Recorder() + "\" \"" + record + "\" typed"
+                                        : std::string("Z:\\nowhere\\nothing.exe arg");
+    std::string typed = line;
+    if (c.viaAlias) {
+        ASSERT_TRUE(AddAlias(g_state.aliases, "rec", line.c_str(), sub_.c_str(), kStateMinimized));
+        typed = "Rec";
+    }
+    g_state.settings.AfterCommand = c.afterCommand;
+    SetDlgItemTextA(window_, IDC_COMMAND_BOX, typed.c_str());
+    const HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
+    SetCursor(arrow);
+
+    MessageBoxAnswerer answerer;
+    CommandRunner(window_);
+    const auto boxes = answerer.Stop();
+
+    EXPECT_EQ(GetCursor(), arrow) << c.name << ": cursor not restored";
+    EXPECT_EQ(boxes.size(), c.launches ? 0u : 1u) << c.name;
+    EXPECT_EQ(IsWindow(window_) != FALSE, c.existsAfter) << c.name;
+    if (c.existsAfter) {
+        EXPECT_EQ(IsWindowVisible(window_) != FALSE, c.visibleAfter) << c.name;
+        EXPECT_EQ(BoxText(), c.launches ? "" : typed) << c.name;
+        const LRESULT items = SendDlgItemMessageA(window_, IDC_COMMAND_BOX, CB_GETCOUNT, 0, 0);
+        EXPECT_EQ(items, c.launches ? 1 : 0) << c.name;
+    }
+    EXPECT_EQ(std::string(g_state.history.Slots[0]), c.launches ? typed : "") << c.name;
+    if (c.launches) {
+        const auto seen = ReadRecord(record);
+        EXPECT_EQ(seen.count("cmdline") ? seen.at("cmdline") : "", line) << Describe(seen);
+        EXPECT_EQ(seen.count("cwd") ? seen.at("cwd") : "", c.viaAlias ? sub_ : dir_)
+            << Describe(seen);
+        EXPECT_EQ(seen.count("show") ? seen.at("show") : "", c.viaAlias ? "2" : "1")
+            << Describe(seen);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Win, RunnerWindow,
+    ::testing::Values(WindowRunCase{"hide", false, true, kAfterHide, false, true},
+                      WindowRunCase{"close", false, true, kAfterClose, false, false},
+                      WindowRunCase{"stay", false, true, kAfterStay, true, true},
+                      WindowRunCase{"alias, stay", true, true, 7, true, true},
+                      WindowRunCase{"failure, hide", false, false, kAfterHide, true, true},
+                      WindowRunCase{"failure, close", false, false, kAfterClose, true, true}));
+
+TEST_F(LauncherTest, RunnerRefusalLeavesTheWindowAlone) {
+    // Covered in detail by the portable tests; here only that the real box is read.
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "ZantrelRefusalTest";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "ZantrelRefusalTest", "runner", WS_OVERLAPPEDWINDOW, 10, 10,
+                                  300, 100, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    ASSERT_NE(window, nullptr);
+    CreateWindowExA(0, "EDIT", "", WS_CHILD, 5, 5, 250, 20, window,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_COMMAND_BOX)),
+                    GetModuleHandleA(NULL), NULL);
+    ShowWindow(window, SW_SHOW);
+    g_app.window = window;
+    g_state.settings.AfterCommand = kAfterClose;
+    EmptyHistory(g_state.history);
+    SetDlgItemTextA(window, IDC_COMMAND_BOX, " notepad");
+    CommandRunner(window);
+    char text[64] = "";
+    GetDlgItemTextA(window, IDC_COMMAND_BOX, text, sizeof text);
+    EXPECT_STREQ(text, " notepad");
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_STREQ(g_state.history.Slots[0], "");
+    DestroyWindow(window);
+    g_app.window = NULL;
+}
 
 }  // namespace
