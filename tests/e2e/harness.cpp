@@ -249,8 +249,11 @@ std::vector<std::string> ComboItems(HWND window) {
     HWND box = CommandBox(window);
     LRESULT count = SendMessageA(box, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
+        // Across processes only the wide form brings the whole text.
+        WCHAR wide[1024] = L"";
+        SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
         char text[1024] = "";
-        SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
         items.push_back(text);
     }
     return items;
@@ -326,8 +329,11 @@ bool NoMessageBox(DWORD pid) {
 }
 
 void Answer(const MessageBoxInfo& info, int button) {
-    PostMessageA(info.box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(info.box, button)));
+    // Sent, as a click would: under Wine a posted command can sit unseen in the queue of a
+    // message box whose owner is hidden.
+    SendMessageTimeoutA(info.box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(info.box, button)), SMTO_BLOCK, 5000,
+                        nullptr);
 }
 
 const char* IconName(BoxIcon icon) {

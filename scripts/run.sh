@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds zantrel.exe and starts it under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" run
+. "$root/scripts/wine-env.sh"
+
+cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$root/build/win" --target zantrel -j2
+
+wine_prefix "$root/build/wineprefix-run"
+if need_display && [ -n "$xvfb_pid" ]; then
+    echo "== no display was set: Zantrel runs on the virtual display $DISPLAY"
+fi
+echo "== starting Zantrel (tray menu or Esc hides it; the tray menu's Close ends it)"
+wine "$root/build/win/bin/zantrel.exe" || true
+wineserver -w
+stop_display

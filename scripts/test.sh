@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Builds and runs every test: native unit tests (sanitizers), the fuzzer for a bounded
+# time, the Win32 tests and the end-to-end tests of zantrel.exe under Wine, and the
+# checks of the executable itself. Ends with one line: "N passed, N failed".
+#   FUZZ_SECONDS (default 60) sets the fuzzing time.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build
+"$root/scripts/install-deps.sh" test || exit 1
+. "$root/scripts/wine-env.sh"
+
+passed=0
+failed=0
+skipped=0
+failures=()
+record() {  # record NAME PASSED FAILED
+    passed=$((passed + $2))
+    failed=$((failed + $3))
+    [ "$3" -gt 0 ] && failures+=("$1")
+    echo "== $1: $2 passed, $3 failed"
+}
+check() {  # check NAME COMMAND...: one test that passes when the command succeeds
+    local name=$1
+    shift
+    if "$@"; then record "$name" 1 0; else record "$name" 0 1; fi
+}
+# Counts of a GoogleTest run from its log; a run that crashed or ran nothing is a failure.
+gtest_counts() {  # gtest_counts NAME LOG EXIT_CODE
+    local ok bad
+    ok=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$2" | grep -oE '[0-9]+' | head -1)
+    bad=$(grep -E '^\[  FAILED  \] [0-9]+ test' "$2" | grep -oE '[0-9]+' | head -1)
+    skip=$(grep -E '^\[  SKIPPED \] [0-9]+ test' "$2" | grep -oE '[0-9]+' | head -1)
+    ok=${ok:-0}
+    bad=${bad:-0}
+    skipped=$((skipped + ${skip:-0}))
+    if [ "$3" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; fi
+    if [ $((ok + bad)) -eq 0 ]; then bad=1; fi
+    [ "$bad" -gt 0 ] && grep -E '^\[  FAILED  \]|Failure|Expected|Which is|Value of|Actual' "$2" | head -60
+    record "$1" "$ok" "$bad"
+}
+
+# ---- Native: portable logic under AddressSanitizer and UndefinedBehaviorSanitizer
+echo "== native build"
+if cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug -DZANTREL_SANITIZE=ON >/dev/null &&
+    cmake --build "$build/native" -j2 >"$build/native-build.log" 2>&1; then
+    (cd "$build/native" && ctest -j2 --output-on-failure) >"$build/native-tests.log" 2>&1
+    tail -3 "$build/native-tests.log"
+    ok=$(grep -oE '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$build/native-tests.log")
+    total=$(echo "$ok" | grep -oE '[0-9]+$')
+    bad=$(echo "$ok" | grep -oE '[0-9]+ tests failed' | grep -oE '^[0-9]+')
+    if [ -z "$total" ]; then
+        tail -40 "$build/native-tests.log"
+        record "native unit tests" 0 1
+    else
+        [ "${bad:-0}" -gt 0 ] && grep -E 'Failed|\*\*\*' "$build/native-tests.log" | head -40
+        skip=$(grep -cE '\((Skipped|Disabled)\)$' "$build/native-tests.log")
+        skipped=$((skipped + skip))
+        record "native unit tests" $((total - bad - skip)) "$bad"
+    fi
+else
+    tail -40 "$build/native-build.log"
+    record "native build" 0 1
+fi
+
+# ---- Fuzzing the alias import
+echo "== fuzzing for ${FUZZ_SECONDS:-60} s"
+mkdir -p "$build"
+if FUZZ_BUILD_DIR="$build/fuzz" "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-60}" >"$build/fuzz.log" 2>&1; then
+    grep -E '^stat::number_of_executed_units' "$build/fuzz.log" | sed 's/^/   /'
+    record "fuzzing" 1 0
+else
+    tail -30 "$build/fuzz.log"
+    record "fuzzing" 0 1
+fi
+
+# ---- Windows build
+echo "== Windows build"
+if ! { cmake -S "$root" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+        cmake --build "$build/win" -j2 >"$build/win-build.log" 2>&1; }; then
+    tail -40 "$build/win-build.log"
+    record "Windows build" 0 1
+    echo "$passed passed, $failed failed"
+    exit 1
+fi
+exe=$build/win/bin/zantrel.exe
+
+imports_are_system_only() {
+    local dlls
+    dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort)
+    echo "   imports: $(echo $dlls)"
+    local allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll "
+    for dll in $dlls; do
+        [[ "$allowed" == *" $dll "* ]] || { echo "   not a system DLL: $dll"; return 1; }
+    done
+}
+is_gui_program() { x86_64-w64-mingw32-objdump -p "$exe" | grep -E 'Subsystem.*Windows GUI' >/dev/null; }
+builds_for_32_bits() {
+    cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DZANTREL_TESTS=OFF >/dev/null &&
+        cmake --build "$build/win32" --target zantrel -j2 >"$build/win32-build.log" 2>&1 ||
+        { tail -20 "$build/win32-build.log"; return 1; }
+}
+icon_matches_its_pictures() { command -v python3 >/dev/null || return 0; python3 "$root/tools/make_icon.py" --check; }
+check "executable imports only system DLLs" imports_are_system_only
+check "executable is a GUI program" is_gui_program
+check "32-bit build compiles" builds_for_32_bits
+check "icon is built from its pictures" icon_matches_its_pictures
+echo "   zantrel.exe: $(stat -c %s "$exe") bytes"
+
+# ---- Under Wine
+need_display || exit 1
+trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+rm -rf "$build/wineprefix-test"
+wine_prefix "$build/wineprefix-test"
+
+echo "== Win32 tests under Wine"
+wine "$build/win/bin/zantrel_win_tests.exe" >"$build/win-tests.log" 2>&1
+gtest_counts "Win32 tests" "$build/win-tests.log" $?
+wineserver -k 2>/dev/null; wineserver -w
+
+echo "== end-to-end tests under Wine"
+wine "$build/win/bin/zantrel_e2e_tests.exe" >"$build/e2e-tests.log" 2>&1
+gtest_counts "end-to-end tests" "$build/e2e-tests.log" $?
+wineserver -k 2>/dev/null; wineserver -w
+
+# "!logoff" really asks Wine to end the session, which ends every program of that Wine
+# server: run it in a prefix (and so a server) of its own and look at the outcome from
+# outside once that server is gone.
+echo "== logoff in a Wine server of its own"
+logoff_ends_program_and_saves() {
+    local test_prefix=$WINEPREFIX
+    rm -rf "$build/wineprefix-logoff"
+    wine_prefix "$build/wineprefix-logoff"
+    timeout 120 wine "$build/win/bin/zantrel_e2e_tests.exe" --gtest_also_run_disabled_tests \
+        --gtest_filter='*DISABLED_Logoff*' >"$build/logoff.log" 2>&1
+    timeout 60 wineserver -w
+    local left history
+    left=$(pgrep -fc '[\\/]zantrel\.exe' || true)
+    history=$(wine reg query 'HKCU\Software\Corvath Software\Zantrel\History' /v 0 2>/dev/null |
+        tr -d '\r' | sed -n 's/^ *0 *REG_SZ *//p')
+    wineserver -k 2>/dev/null
+    export WINEPREFIX=$test_prefix
+    echo "   history slot 0 after the session: '$history'; zantrel processes left: $left"
+    grep -E '^\[  FAILED  \]|Failure' "$build/logoff.log" && return 1
+    [ "$history" = '!LogOff' ] && [ "$left" -eq 0 ]
+}
+check "logoff ends the program and saves" logoff_ends_program_and_saves
+
+if [ ${#failures[@]} -gt 0 ]; then echo "failed: ${failures[*]}"; fi
+echo "$passed passed, $failed failed, $skipped skipped"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,277 @@
+// Typing into the real command window and pressing Enter: aliases, several commands in
+// one line, a launch that fails, what the window does afterwards, and "!logoff".
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "harness.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr WORD kClose = 2002;
+
+// What a started recorder.exe wrote about itself.
+struct Record {
+    bool exists = false;
+    std::string commandLine;
+    std::string directory;
+    int show = -2;
+};
+
+Record ReadRecord(const std::string& path) {
+    Record record;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return record;
+    }
+    record.exists = true;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.rfind("cmdline=", 0) == 0) {
+            record.commandLine = line.substr(8);
+        } else if (line.rfind("cwd=", 0) == 0) {
+            record.directory = line.substr(4);
+        } else if (line.rfind("show=", 0) == 0) {
+            record.show = std::stoi(line.substr(5));
+        }
+    }
+    return record;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class RunnerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(nullptr, FindWindowA("Zantrel", nullptr)) << "a zantrel.exe is still running";
+        ClearProgramState();
+        MakeReturningUser();
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        dir = std::string(temp) + "zantrel-e2e-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(dir.c_str(), nullptr);
+        startDir = dir + "\\start here";
+        CreateDirectoryA(startDir.c_str(), nullptr);
+        recorder = "\"" + ExeDir() + "\\recorder.exe\"";
+    }
+
+    void TearDown() override {
+        app.Kill();
+        for (const std::string& file : files) {
+            DeleteFileA(file.c_str());
+        }
+        RemoveDirectoryA(startDir.c_str());
+        RemoveDirectoryA(dir.c_str());
+    }
+
+    // A command line that starts the recorder, which writes to a new file of ours.
+    std::string RecorderLine(const std::string& name, std::string* recordPath) {
+        *recordPath = dir + "\\" + name + ".txt";
+        files.push_back(*recordPath);
+        return recorder + " " + *recordPath + " " + name;
+    }
+
+    // The same, short: the recorder lies beside zantrel.exe, where process creation looks
+    // first, and writes into the start directory `startDir`.
+    std::string ShortRecorderLine(const std::string& name, std::string* recordPath) {
+        *recordPath = startDir + "\\" + name + ".txt";
+        files.push_back(*recordPath);
+        return "recorder.exe " + name + ".txt " + name;
+    }
+
+    void AddAlias(int n, const std::string& name, const std::string& command,
+                  const std::string& path, DWORD state) {
+        ASSERT_TRUE(SetString(kAliasKey, ("A" + std::to_string(n)).c_str(), name));
+        ASSERT_TRUE(SetString(kAliasKey, ("C" + std::to_string(n)).c_str(), command));
+        ASSERT_TRUE(SetString(kAliasKey, ("P" + std::to_string(n)).c_str(), path));
+        ASSERT_TRUE(SetDword(kAliasKey, ("W" + std::to_string(n)).c_str(), state));
+    }
+
+    void StartReady() {
+        ASSERT_TRUE(app.Start());
+        ASSERT_TRUE(WaitUntil([&] {
+            window = app.Window();
+            return window != nullptr && IsShown(window) && GetForegroundWindow() == window;
+        })) << "the command window is not ready for typing";
+    }
+
+    // Types the line into the command box and presses Enter, as the user does.
+    void Enter(const std::string& line) {
+        SetComboText(window, line);
+        PressKey(VK_RETURN);
+    }
+
+    Program app;
+    HWND window = nullptr;
+    std::string dir;
+    std::string startDir;
+    std::string recorder;
+    std::vector<std::string> files;
+};
+
+TEST_F(RunnerTest, AliasLaunchesMaximizedInItsOwnStartPath) {
+    std::string record;
+    AddAlias(0, "rec", RecorderLine("alias", &record), startDir, 1);
+    StartReady();
+    Enter("REC");
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
+    const Record seen = ReadRecord(record);
+    EXPECT_EQ(startDir, seen.directory);
+    EXPECT_EQ(3, seen.show) << "SW_SHOWMAXIMIZED";
+    EXPECT_NE(std::string::npos, seen.commandLine.find(" alias")) << seen.commandLine;
+    // The history gets the text as typed; the box is emptied and the window hides.
+    EXPECT_TRUE(WaitUntil([&] { return !IsShown(window); }));
+    EXPECT_EQ(std::vector<std::string>{"REC"}, ComboItems(window));
+    EXPECT_EQ("", ComboText(window));
+}
+
+TEST_F(RunnerTest, TypedProgramWithArgumentsStartsInTheDefaultStartPath) {
+    ASSERT_TRUE(SetString(kMainKey, "StartPath", startDir));
+    std::string record;
+    const std::string line = RecorderLine("typed", &record) + " --flag";
+    StartReady();
+    Enter(line);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
+    const Record seen = ReadRecord(record);
+    EXPECT_EQ(startDir, seen.directory);
+    EXPECT_EQ(1, seen.show) << "SW_SHOWNORMAL";
+    EXPECT_NE(std::string::npos, seen.commandLine.find("typed --flag")) << seen.commandLine;
+    EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
+}
+
+TEST_F(RunnerTest, MultiCommandAliasLaunchesEveryPieceInOrder) {
+    std::string first, second, third;
+    const std::string command = ShortRecorderLine("one", &first) + "*" +
+                                ShortRecorderLine("two", &second) + "*" +
+                                ShortRecorderLine("three", &third);
+    AddAlias(0, "all", command, startDir, 2);
+    StartReady();
+    Enter("all");
+    ASSERT_TRUE(WaitUntil([&] {
+        return FileExists(first) && FileExists(second) && FileExists(third);
+    })) << "one "
+        << FileExists(first) << ", two " << FileExists(second) << ", three " << FileExists(third);
+    for (const std::string& path : {first, second, third}) {
+        const Record seen = ReadRecord(path);
+        EXPECT_EQ(startDir, seen.directory) << path;
+        EXPECT_EQ(2, seen.show) << path << ": SW_SHOWMINIMIZED";
+    }
+    EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{"all"}; }));
+}
+
+TEST_F(RunnerTest, FailedPieceIsReportedAndTheNextOneStillStarts) {
+    std::string second;
+    const std::string line = dir + "\\missing.exe first*" + RecorderLine("after", &second);
+    StartReady();
+    Enter(line);
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(app.Pid(), &box));
+    EXPECT_FALSE(FileExists(second)) << "the next piece started before the message was dismissed";
+    Answer(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(second); })) << "the piece after the failure";
+    // The last launch succeeded: the line goes into the history and the window hides.
+    EXPECT_TRUE(WaitUntil([&] { return !IsShown(window); }));
+    EXPECT_EQ(std::vector<std::string>{line}, ComboItems(window));
+}
+
+TEST_F(RunnerTest, LineThatNothingCanStartLeavesTextAndHistoryAlone) {
+    ASSERT_TRUE(SetString(kHistoryKey, "0", "earlier"));
+    const std::string line = dir + "\\no such program.exe --flag";
+    StartReady();
+    Enter(line);
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(app.Pid(), &box));
+    EXPECT_EQ("Zantrel", box.title);
+    EXPECT_TRUE(std::regex_match(box.text, std::regex("Problem executing command\\.\r\n\r\n"
+                                                      "Error codes: -?[0-9]+, -?[0-9]+")))
+        << box.text;
+    EXPECT_STREQ("error", IconName(box.icon));
+    EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+    EXPECT_EQ(window, GetWindow(box.box, GW_OWNER));
+    Answer(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return NoMessageBox(app.Pid()); }));
+    Sleep(200);
+    EXPECT_TRUE(NoMessageBox(app.Pid())) << "more than one message";
+    EXPECT_TRUE(IsShown(window));
+    EXPECT_EQ(line, ComboText(window));
+    EXPECT_EQ(std::vector<std::string>{"earlier"}, ComboItems(window));
+}
+
+TEST_F(RunnerTest, RefusedTextOnlyBeeps) {
+    StartReady();
+    for (const char* text : {"", " notepad", "*x"}) {
+        Enter(text);
+        Sleep(300);
+        EXPECT_TRUE(NoMessageBox(app.Pid())) << "'" << text << "'";
+        EXPECT_TRUE(IsShown(window)) << "'" << text << "'";
+        EXPECT_EQ(text, ComboText(window));
+        EXPECT_TRUE(ComboItems(window).empty()) << "'" << text << "'";
+    }
+}
+
+struct AfterCase {
+    const char* name;
+    DWORD afterCommand;
+    bool shown;
+    bool ends;
+};
+
+const AfterCase kAfterCases[] = {
+    {"Hide", 0, false, false},
+    {"Close", 1, false, true},
+    {"Stay", 1002, true, false},
+    {"OtherValueStays", 7, true, false},
+};
+
+class AfterCommandTest : public RunnerTest, public ::testing::WithParamInterface<AfterCase> {};
+
+TEST_P(AfterCommandTest, WindowAfterASuccessfulCommand) {
+    ASSERT_TRUE(SetDword(kMainKey, "AfterCommand", GetParam().afterCommand));
+    std::string record;
+    const std::string line = RecorderLine(GetParam().name, &record);
+    StartReady();
+    Enter(line);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); }));
+    if (GetParam().ends) {
+        DWORD code = 12345;
+        ASSERT_TRUE(app.WaitExit(kWaitMs, &code)) << "the program kept running";
+        EXPECT_EQ(0u, code);
+        // The shutdown's save wrote the new history entry.
+        EXPECT_EQ(line, ReadString(HKEY_CURRENT_USER, kHistoryKey, "0"));
+        return;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
+    Sleep(200);
+    EXPECT_EQ(GetParam().shown, IsShown(window));
+    EXPECT_EQ("", ComboText(window));
+    EXPECT_TRUE(app.Running());
+    // Nothing is saved on this path.
+    EXPECT_EQ("", ReadString(HKEY_CURRENT_USER, kHistoryKey, "0") == "<missing>" ? "" : "saved");
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, AfterCommandTest, ::testing::ValuesIn(kAfterCases),
+                         [](const ::testing::TestParamInfo<AfterCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Ends the Wine session: scripts/test.sh runs it alone in a Wine server of its own and
+// checks the outcome from outside.
+TEST_F(RunnerTest, DISABLED_LogoffSavesTheHistoryAndEndsTheProgram) {
+    ASSERT_TRUE(SetDword(kMainKey, "AfterCommand", 1002));
+    StartReady();
+    Enter("!LogOff");
+    DWORD code = 12345;
+    ASSERT_TRUE(app.WaitExit(kWaitMs, &code)) << "the program kept running";
+    EXPECT_EQ("!LogOff", ReadString(HKEY_CURRENT_USER, kHistoryKey, "0"));
+}
+
+}  // namespace
