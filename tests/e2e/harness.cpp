@@ -395,6 +395,15 @@ bool SetString(const char* path, const char* name, const std::string& value) {
                     static_cast<DWORD>(value.size() + 1));
 }
 
+bool SetStoredAlias(int n, const std::string& name, const std::string& command,
+                    const std::string& path, DWORD state) {
+    const std::string index = std::to_string(n);
+    return SetString(kAliasKey, ("A" + index).c_str(), name) &&
+           SetString(kAliasKey, ("C" + index).c_str(), command) &&
+           SetString(kAliasKey, ("P" + index).c_str(), path) &&
+           SetDword(kAliasKey, ("W" + index).c_str(), state);
+}
+
 bool ReadBytes(HKEY root, const char* path, const char* name, std::vector<unsigned char>* data,
                DWORD* type) {
     HKEY key;

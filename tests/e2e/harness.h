@@ -98,6 +98,9 @@ bool SetValue(HKEY root, const char* path, const char* name, DWORD type, const v
               DWORD size);
 bool SetDword(const char* path, const char* name, DWORD value);
 bool SetString(const char* path, const char* name, const std::string& value);
+// Writes alias n as the program stores it: "A%d", "C%d", "P%d" and "W%d".
+bool SetStoredAlias(int n, const std::string& name, const std::string& command,
+                    const std::string& path, DWORD state);
 bool ValueExists(HKEY root, const char* path, const char* name);
 bool ReadDword(const char* path, const char* name, DWORD* value);
 bool ReadBytes(HKEY root, const char* path, const char* name, std::vector<unsigned char>* data,

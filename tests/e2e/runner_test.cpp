@@ -88,14 +88,6 @@ class RunnerTest : public ::testing::Test {
         return "recorder.exe " + name + ".txt " + name;
     }
 
-    void AddAlias(int n, const std::string& name, const std::string& command,
-                  const std::string& path, DWORD state) {
-        ASSERT_TRUE(SetString(kAliasKey, ("A" + std::to_string(n)).c_str(), name));
-        ASSERT_TRUE(SetString(kAliasKey, ("C" + std::to_string(n)).c_str(), command));
-        ASSERT_TRUE(SetString(kAliasKey, ("P" + std::to_string(n)).c_str(), path));
-        ASSERT_TRUE(SetDword(kAliasKey, ("W" + std::to_string(n)).c_str(), state));
-    }
-
     void StartReady() {
         ASSERT_TRUE(app.Start());
         ASSERT_TRUE(WaitUntil([&] {
@@ -120,7 +112,7 @@ class RunnerTest : public ::testing::Test {
 
 TEST_F(RunnerTest, AliasLaunchesMaximizedInItsOwnStartPath) {
     std::string record;
-    AddAlias(0, "rec", RecorderLine("alias", &record), startDir, 1);
+    ASSERT_TRUE(SetStoredAlias(0, "rec", RecorderLine("alias", &record), startDir, 1));
     StartReady();
     Enter("REC");
     ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
@@ -153,7 +145,7 @@ TEST_F(RunnerTest, MultiCommandAliasLaunchesEveryPieceInOrder) {
     const std::string command = ShortRecorderLine("one", &first) + "*" +
                                 ShortRecorderLine("two", &second) + "*" +
                                 ShortRecorderLine("three", &third);
-    AddAlias(0, "all", command, startDir, 2);
+    ASSERT_TRUE(SetStoredAlias(0, "all", command, startDir, 2));
     StartReady();
     Enter("all");
     ASSERT_TRUE(WaitUntil([&] {

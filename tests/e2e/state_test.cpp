@@ -71,14 +71,6 @@ class StateTest : public ::testing::Test {
         ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, name, REG_BINARY, &value, 1));
     }
 
-    void AddStoredAlias(int n, const std::string& name, const std::string& command,
-                        const std::string& path, DWORD state) {
-        ASSERT_TRUE(SetString(kAliasKey, ("A" + std::to_string(n)).c_str(), name));
-        ASSERT_TRUE(SetString(kAliasKey, ("C" + std::to_string(n)).c_str(), command));
-        ASSERT_TRUE(SetString(kAliasKey, ("P" + std::to_string(n)).c_str(), path));
-        ASSERT_TRUE(SetDword(kAliasKey, ("W" + std::to_string(n)).c_str(), state));
-    }
-
     Program app;
     HWND window = nullptr;
 };
@@ -131,8 +123,8 @@ TEST_F(StateTest, RestartIsNoFirstStartAndKeepsSettingsAliasesAndHistory) {
     SetByte("Startup", 0);
     ASSERT_TRUE(SetDword(kMainKey, "AfterCommand", 1002));
     ASSERT_TRUE(SetString(kMainKey, "StartPath", "C:\\users"));
-    AddStoredAlias(0, "ed", "notepad.exe", "C:\\", 1);
-    AddStoredAlias(1, "calc", "calc.exe", "C:\\windows", 0);
+    ASSERT_TRUE(SetStoredAlias(0, "ed", "notepad.exe", "C:\\", 1));
+    ASSERT_TRUE(SetStoredAlias(1, "calc", "calc.exe", "C:\\windows", 0));
     const char* history[] = {"calc", "ed", "notepad readme.txt"};
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(SetString(kHistoryKey, std::to_string(i).c_str(), history[i]));

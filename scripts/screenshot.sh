@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Takes the README's picture of the command window: zantrel.exe under Wine on a private
+# Xvfb, as a returning user with a few commands in its history. Writes docs/screenshot.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" test
+. "$root/scripts/wine-env.sh"
+cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$root/build/win" --target zantrel -j2 >/dev/null
+
+unset DISPLAY
+need_display
+rm -rf "$root/build/wineprefix-shot"
+wine_prefix "$root/build/wineprefix-shot"
+trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+key='HKCU\Software\Corvath Software\Zantrel'
+wine reg add "$key\\Alias" /f >/dev/null
+wine reg add "$key\\History" /v 0 /d 'notepad C:\notes\todo.txt' /f >/dev/null
+wine reg add "$key\\History" /v 1 /d 'https://corvath.example/zantrel' /f >/dev/null
+wine reg add "$key" /v LocX /t REG_DWORD /d 40 /f >/dev/null
+wine reg add "$key" /v LocY /t REG_DWORD /d 40 /f >/dev/null
+
+wine "$root/build/win/bin/zantrel.exe" &
+sleep 4
+mkdir -p "$root/docs"
+import -window root -crop 420x80+30+30 "$root/docs/screenshot.png"
+echo "wrote docs/screenshot.png"

@@ -1,0 +1,137 @@
+// Start-up cost and idle memory of zantrel.exe against bare_window.exe, a program that
+// only creates and shows one window, both under Wine, alternating in the same run. Each
+// start is timed from process creation until its window is visible and the process is
+// idle in its message loop. zantrel.exe starts as a returning user with default
+// settings (no first-run question), from the registry its first run left behind.
+//
+//   bench_startup.exe [pairs]      (default 15; run beside zantrel.exe and bare_window.exe)
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench_util.h"
+
+using bench::ExeDir;
+using bench::Median;
+using bench::Now;
+
+namespace {
+
+struct Started {
+    PROCESS_INFORMATION process;
+    HWND window;
+    double seconds;
+};
+
+bool StartAndTime(const char* exe, const char* windowClass, Started* started) {
+    std::string path = ExeDir() + "\\" + exe;
+    STARTUPINFOA si;
+    ZeroMemory(&si, sizeof(si));
+    si.cb = sizeof(si);
+    ZeroMemory(&started->process, sizeof(started->process));
+    const double start = Now();
+    if (!CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                        ExeDir().c_str(), &si, &started->process)) {
+        return false;
+    }
+    WaitForInputIdle(started->process.hProcess, 10000);
+    started->window = nullptr;
+    for (int i = 0; i < 10000; ++i) {
+        HWND window = FindWindowA(windowClass, nullptr);
+        if (window != nullptr && IsWindowVisible(window)) {
+            started->window = window;
+            break;
+        }
+        Sleep(0);
+    }
+    started->seconds = Now() - start;
+    return started->window != nullptr;
+}
+
+void End(Started* started, UINT message, WPARAM wParam) {
+    PostMessageA(started->window, message, wParam, 0);
+    if (WaitForSingleObject(started->process.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(started->process.hProcess, 1);
+    }
+    CloseHandle(started->process.hThread);
+    CloseHandle(started->process.hProcess);
+}
+
+SIZE_T WorkingSetAfterIdle(const Started& started) {
+    Sleep(1000);
+    PROCESS_MEMORY_COUNTERS counters;
+    ZeroMemory(&counters, sizeof(counters));
+    GetProcessMemoryInfo(started.process.hProcess, &counters, sizeof(counters));
+    return counters.WorkingSetSize;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int pairs = argc > 1 ? std::max(10, std::atoi(argv[1])) : 15;
+    const UINT closeCommand = WM_COMMAND;
+    const WPARAM zantrelClose = 2002;
+
+    // One start of its own first, so that the measured ones find a saved state.
+    Started first;
+    if (!StartAndTime("zantrel.exe", "Zantrel", &first)) {
+        std::printf("zantrel.exe did not start\n");
+        return 1;
+    }
+    // A first start asks a question; answer it with No.
+    Sleep(500);
+    if (HWND box = FindWindowA("#32770", "Zantrel")) {
+        SendMessageA(box, WM_COMMAND, IDNO, 0);
+    }
+    End(&first, closeCommand, zantrelClose);
+
+    std::vector<double> zantrel, bare, ratios;
+    SIZE_T zantrelMemory = 0, bareMemory = 0;
+    for (int i = 0; i < pairs; ++i) {
+        Started z, b;
+        // Alternate which one goes first, so that neither always finds a warmer system.
+        const bool zantrelFirst = i % 2 == 0;
+        for (int k = 0; k < 2; ++k) {
+            if ((k == 0) == zantrelFirst) {
+                if (!StartAndTime("zantrel.exe", "Zantrel", &z)) {
+                    std::printf("zantrel.exe did not start\n");
+                    return 1;
+                }
+                if (i == 0) {
+                    zantrelMemory = WorkingSetAfterIdle(z);
+                }
+                End(&z, closeCommand, zantrelClose);
+            } else {
+                if (!StartAndTime("bare_window.exe", "BareWindow", &b)) {
+                    std::printf("bare_window.exe did not start\n");
+                    return 1;
+                }
+                if (i == 0) {
+                    bareMemory = WorkingSetAfterIdle(b);
+                }
+                End(&b, WM_CLOSE, 0);
+            }
+        }
+        zantrel.push_back(z.seconds);
+        bare.push_back(b.seconds);
+        ratios.push_back(z.seconds / b.seconds);
+    }
+
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    GetFileAttributesExA((ExeDir() + "\\zantrel.exe").c_str(), GetFileExInfoStandard, &attributes);
+    std::printf("start-up until the window is visible and idle, %d alternating pairs:\n", pairs);
+    std::printf("  zantrel.exe      median %.1f ms\n", Median(zantrel) * 1000);
+    std::printf("  bare_window.exe  median %.1f ms\n", Median(bare) * 1000);
+    std::printf("  median ratio     %.3f (aim: at most 1.10)\n", Median(ratios));
+    std::printf("size of zantrel.exe: %lu bytes (%.1f KiB; aim: at most 128 KiB)\n",
+                attributes.nFileSizeLow, attributes.nFileSizeLow / 1024.0);
+    std::printf("working set after 1 s idle: zantrel.exe %lu KiB, bare_window.exe %lu KiB\n",
+                static_cast<unsigned long>(zantrelMemory / 1024),
+                static_cast<unsigned long>(bareMemory / 1024));
+    return 0;
+}
