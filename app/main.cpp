@@ -92,6 +92,11 @@ void Shutdown(HWND window) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND running = FindWindowA("Zantrel", nullptr);
     if (running != nullptr) {
+        // This start holds the right to the foreground: hand it to the running instance,
+        // which brings its window to the front for ID_OPEN.
+        DWORD runningPid = 0;
+        GetWindowThreadProcessId(running, &runningPid);
+        AllowSetForegroundWindow(runningPid);
         PostMessageA(running, WM_COMMAND, ID_OPEN, 0);
         return 0;
     }
