@@ -40,22 +40,16 @@ void OpenTrayMenu(HWND window) {
     PostMessageA(window, WM_NULL, 0, 0);
 }
 
-void RunSettings(HWND window) {
-    if (g_state.settingsOpen) {
+// Runs a modal dialog unless it is already open: the tray menu and the hot key still reach
+// this window while a dialog disables it.
+template <typename Show>
+void RunOnce(bool& open, Show show) {
+    if (open) {
         return;
     }
-    g_state.settingsOpen = true;
-    ShowSettingsDialog(window);
-    g_state.settingsOpen = false;
-}
-
-void RunAbout(HWND window) {
-    if (g_state.aboutOpen) {
-        return;
-    }
-    g_state.aboutOpen = true;
-    ShowAboutBox(window);
-    g_state.aboutOpen = false;
+    open = true;
+    show();
+    open = false;
 }
 
 void RunHelp(HWND window) {
@@ -102,10 +96,10 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
             DestroyWindow(window);
             return 1;
         case ID_ABOUT:
-            RunAbout(window);
+            RunOnce(g_state.aboutOpen, [window] { ShowAboutBox(window); });
             return 1;
         case ID_SETTINGS:
-            RunSettings(window);
+            RunOnce(g_state.settingsOpen, [window] { ShowSettingsDialog(window); });
             return 1;
         case ID_HELP:
             RunHelp(window);
@@ -186,6 +180,23 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RegisterCommandWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = CommandWindowProc;
+    wc.cbWndExtra = DLGWINDOWEXTRA;  // the class serves a dialog template
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANTREL));
+    wc.hIconSm = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_ZANTREL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = "Zantrel";
+    return RegisterClassExA(&wc) != 0;
 }
 
 HWND CreateCommandWindow(HINSTANCE instance) {

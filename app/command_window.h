@@ -5,6 +5,9 @@
 
 LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Registers the window class "Zantrel" that the command window's template names.
+bool RegisterCommandWindowClass(HINSTANCE instance);
+
 // Creates the (hidden) command window from its dialog template; null on failure.
 HWND CreateCommandWindow(HINSTANCE instance);
 

@@ -15,23 +15,6 @@ void ShowStartupError(HWND owner, const char* text) {
     ShowMessage(owner, text, MB_ICONERROR | MB_OK);
 }
 
-bool RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSEXA wc;
-    ZeroMemory(&wc, sizeof(wc));
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = CommandWindowProc;
-    wc.cbWndExtra = DLGWINDOWEXTRA;  // the class serves a dialog template
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANTREL));
-    wc.hIconSm = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_ZANTREL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = "Zantrel";
-    return RegisterClassExA(&wc) != 0;
-}
-
 // After the window and its tray icon exist: menus, state, placement, history, and the
 // first-run question.
 void FinishStartup(HWND window) {
@@ -104,7 +87,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InitCommonControls();
     OleInitialize(nullptr);
 
-    if (!RegisterWindowClass(instance)) {
+    if (!RegisterCommandWindowClass(instance)) {
         ShowStartupError(nullptr, "Error registering class.");
         return 0;
     }

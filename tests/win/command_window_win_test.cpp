@@ -1,0 +1,145 @@
+// The command window built in this process from the program's own resources: its
+// template, its menus (which no other process can read) and its placement rules.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/command_window.h"
+#include "res/resource.h"
+
+namespace {
+
+struct MenuItem {
+    UINT id;
+    std::string text;
+    bool operator==(const MenuItem& other) const { return id == other.id && text == other.text; }
+};
+
+std::ostream& operator<<(std::ostream& out, const MenuItem& item) {
+    return out << "{" << item.id << ", \"" << item.text << "\"}";
+}
+
+std::vector<MenuItem> Items(HMENU menu) {
+    std::vector<MenuItem> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = "";
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        items.push_back({GetMenuItemID(menu, i), text});
+    }
+    return items;
+}
+
+class CommandWindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { RegisterCommandWindowClass(GetModuleHandleA(nullptr)); }
+
+    void SetUp() override {
+        window = CreateCommandWindow(GetModuleHandleA(nullptr));
+        ASSERT_NE(nullptr, window) << "error " << GetLastError();
+        g_app.window = window;
+    }
+
+    void TearDown() override {
+        DestroyWindow(window);
+        g_app.window = nullptr;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {  // the quit message it posts
+        }
+    }
+
+    HWND window = nullptr;
+};
+
+TEST_F(CommandWindowTest, TemplateMakesAHiddenToolWindowWithComboAndButton) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    EXPECT_STREQ("Zantrel", name);
+    EXPECT_FALSE(IsWindowVisible(window));
+    char caption[64] = "";
+    GetWindowTextA(window, caption, sizeof(caption));
+    EXPECT_STREQ("Zantrel", caption);
+
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    EXPECT_EQ(static_cast<LONG>(WS_POPUP | WS_CAPTION | WS_SYSMENU),
+              style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_EQ(static_cast<LONG>(WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME),
+              exStyle & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME));
+
+    HWND combo = GetDlgItem(window, IDC_COMMAND_BOX);
+    ASSERT_NE(nullptr, combo);
+    const LONG comboStyle = GetWindowLongA(combo, GWL_STYLE);
+    EXPECT_EQ(CBS_DROPDOWN, comboStyle & 3);
+    EXPECT_TRUE(comboStyle & CBS_AUTOHSCROLL);
+    EXPECT_FALSE(comboStyle & CBS_SORT);
+    EXPECT_TRUE(comboStyle & WS_TABSTOP);
+
+    HWND button = GetDlgItem(window, IDOK);
+    ASSERT_NE(nullptr, button);
+    char label[8] = "";
+    GetWindowTextA(button, label, sizeof(label));
+    EXPECT_STREQ(">", label);
+    EXPECT_EQ(BS_DEFPUSHBUTTON, GetWindowLongA(button, GWL_STYLE) & 0x0F);
+}
+
+TEST_F(CommandWindowTest, TrayMenuHasSixItemsWithOpenAsDefault) {
+    HMENU menu = CreatePopupMenuItems();
+    ASSERT_NE(nullptr, menu);
+    const std::vector<MenuItem> expected = {{ID_OPEN, "&Open"},         {IDCANCEL, "&Hide"},
+                                            {ID_SETTINGS, "&Settings"}, {ID_HELP, "H&elp"},
+                                            {ID_ABOUT, "&About"},       {ID_CLOSE, "&Close"}};
+    EXPECT_EQ(expected, Items(menu));
+    EXPECT_EQ(0u, GetMenuDefaultItem(menu, TRUE, 0));
+    DestroyMenu(menu);
+}
+
+TEST_F(CommandWindowTest, SystemMenuHidesInsteadOfClosingAndOffersTheCommands) {
+    ExtendSystemMenu(window);
+    HMENU menu = GetSystemMenu(window, FALSE);
+    char text[64] = "";
+    GetMenuStringA(menu, SC_CLOSE, text, sizeof(text), MF_BYCOMMAND);
+    EXPECT_STREQ("&Hide\tEsc", text);
+    std::vector<MenuItem> items = Items(menu);
+    ASSERT_GE(items.size(), 4u);
+    const std::vector<MenuItem> appended(items.end() - 4, items.end());
+    const std::vector<MenuItem> expected = {
+        {ID_SETTINGS, "&Settings"}, {ID_HELP, "H&elp"}, {ID_ABOUT, "&About"}, {ID_CLOSE, "&Close"}};
+    EXPECT_EQ(expected, appended);
+}
+
+TEST_F(CommandWindowTest, MovesAreRecordedAndOtherChangesKeepThePosition) {
+    g_state.settings.LocX = 1;
+    g_state.settings.LocY = 2;
+    SetWindowPos(window, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(123, g_state.settings.LocX);
+    EXPECT_EQ(45, g_state.settings.LocY);
+    // A change that says SWP_NOMOVE carries no position, whatever its x and y hold.
+    WINDOWPOS pos = {window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_HIDEWINDOW};
+    SendMessageA(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+    EXPECT_EQ(123, g_state.settings.LocX);
+    EXPECT_EQ(45, g_state.settings.LocY);
+}
+
+struct PlaceCase {
+    int x, y, expectedX, expectedY;
+};
+
+TEST_F(CommandWindowTest, PlacementFallsBackOnlyWhenNothingWouldBeVisible) {
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const PlaceCase cases[] = {{10, 20, 10, 20},
+                               {-5000, -5000, 300, 200},
+                               {width + 10, 0, 300, 200},
+                               {-50, 0, -50, 0},
+                               {width - 5, 5, width - 5, 5}};
+    for (const PlaceCase& c : cases) {
+        PlaceWindow(window, c.x, c.y);
+        RECT rect;
+        GetWindowRect(window, &rect);
+        EXPECT_EQ(c.expectedX, rect.left) << "saved " << c.x << "," << c.y;
+        EXPECT_EQ(c.expectedY, rect.top) << "saved " << c.x << "," << c.y;
+    }
+}
+
+}  // namespace
