@@ -57,6 +57,7 @@ class RunnerTest : public ::testing::Test {
         MakeReturningUser();
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
+        CreateDirectoryA(temp, nullptr);  // a new Wine prefix may not have it yet
         dir = std::string(temp) + "zantrel-e2e-" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(dir.c_str(), nullptr);
         startDir = dir + "\\start here";

@@ -58,9 +58,7 @@ double TimeUntilStarted(HANDLE event, Start start) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(20, std::atoi(argv[1])) : 25;
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::string record = std::string(temp) + "zantrel-bench-enter.txt";
+    const std::string record = ExeDir() + "\\zantrel-bench-enter.txt";
     const std::string line = "recorder.exe " + record + " event:ZantrelBenchEnter";
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "ZantrelBenchEnter");
 
@@ -85,7 +83,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     WaitForInputIdle(zantrel.hProcess, 10000);
-    HWND window = FindWindowA("Zantrel", nullptr);
+    HWND window = nullptr;
+    for (int i = 0; i < 1000 && (window == nullptr || !IsWindowVisible(window)); ++i) {
+        Sleep(10);
+        window = FindWindowA("Zantrel", nullptr);
+    }
     HWND box = GetDlgItem(window, 1000);
 
     auto enter = [&](const std::string& text) {
@@ -111,7 +113,8 @@ int main(int argc, char** argv) {
         const double t = TimeUntilStarted(event, [&] { enter(line); });
         const double a = TimeUntilStarted(event, [&] { enter("benchrec"); });
         if (b <= 0 || t <= 0 || a <= 0) {
-            std::printf("a launch did not start (run %d)\n", i);
+            std::printf("a launch did not start (run %d: direct %.3f, typed %.3f, alias %.3f)\n", i,
+                        b, t, a);
             break;
         }
         baseline.push_back(b);

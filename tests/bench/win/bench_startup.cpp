@@ -41,7 +41,7 @@ bool StartAndTime(const char* exe, const char* windowClass, Started* started) {
     }
     WaitForInputIdle(started->process.hProcess, 10000);
     started->window = nullptr;
-    for (int i = 0; i < 10000; ++i) {
+    while (Now() - start < 10) {
         HWND window = FindWindowA(windowClass, nullptr);
         if (window != nullptr && IsWindowVisible(window)) {
             started->window = window;
