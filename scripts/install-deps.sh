@@ -12,7 +12,7 @@ if [ -z "${DISPLAY:-}" ] || [ "$what" = test ]; then
     packages+=(xvfb xauth)
 fi
 if [ "$what" = test ]; then
-    packages+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+    packages+=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
                g++-mingw-w64-i686-posix binutils-mingw-w64-i686 imagemagick)
 fi
 

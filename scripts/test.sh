@@ -108,11 +108,16 @@ builds_for_32_bits() {
         cmake --build "$build/win32" --target zantrel -j2 >"$build/win32-build.log" 2>&1 ||
         { tail -20 "$build/win32-build.log"; return 1; }
 }
+sources_are_formatted() {
+    (cd "$root" && git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror 2>&1 | head -20 |
+        grep . && return 1 || return 0)
+}
 icon_matches_its_pictures() { command -v python3 >/dev/null || return 0; python3 "$root/tools/make_icon.py" --check; }
 check "executable imports only system DLLs" imports_are_system_only
 check "executable is a GUI program" is_gui_program
 check "32-bit build compiles" builds_for_32_bits
 check "icon is built from its pictures" icon_matches_its_pictures
+check "sources are formatted" sources_are_formatted
 echo "   zantrel.exe: $(stat -c %s "$exe") bytes"
 
 # ---- Under Wine

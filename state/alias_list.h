@@ -41,7 +41,9 @@ AliasRecord* FindAlias(const AliasList& list, const char* name);
 void RemoveAlias(AliasList& list, const char* name);
 
 // The walk in list order: FirstAlias, then each record's Next until null.
-inline AliasRecord* FirstAlias(const AliasList& list) { return list.Sentinel.Next; }
+inline AliasRecord* FirstAlias(const AliasList& list) {
+    return list.Sentinel.Next;
+}
 
 // Frees every alias; the list is empty afterwards and can be used again.
 void ReleaseAliasList(AliasList& list);

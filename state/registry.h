@@ -7,12 +7,16 @@
 
 enum class RegRoot { CurrentUser, LocalMachine };
 enum class RegAccess { Read, All };
-enum class RegType : std::uint32_t { String = 1, Binary = 3, Dword = 4 };  // REG_SZ, REG_BINARY, REG_DWORD
+enum class RegType : std::uint32_t {
+    String = 1,
+    Binary = 3,
+    Dword = 4
+};  // REG_SZ, REG_BINARY, REG_DWORD
 
 using RegKey = void*;
 
 class Registry {
-public:
+  public:
     // Opens an existing key. False when it is missing or the access is refused.
     virtual bool OpenKey(RegRoot root, const char* path, RegAccess access, RegKey* key) = 0;
     // Creates a key with full access, or opens it where it exists.
@@ -28,6 +32,6 @@ public:
     virtual bool DeleteKey(RegRoot root, const char* path) = 0;
     virtual void CloseKey(RegKey key) = 0;
 
-protected:
+  protected:
     ~Registry() = default;
 };

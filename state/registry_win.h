@@ -4,7 +4,7 @@
 #include "state/registry.h"
 
 class WinRegistry final : public Registry {
-public:
+  public:
     bool OpenKey(RegRoot root, const char* path, RegAccess access, RegKey* key) override;
     bool CreateKey(RegRoot root, const char* path, RegKey* key) override;
     bool ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) override;

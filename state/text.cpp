@@ -14,4 +14,6 @@ void CopyText(char* target, const char* source, std::size_t capacity) {
     target[n] = '\0';
 }
 
-bool TextEqual(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+bool TextEqual(const char* a, const char* b) {
+    return std::strcmp(a, b) == 0;
+}

@@ -4,9 +4,9 @@
 
 #include <cstddef>
 
-constexpr int kNameChars = 16;                // longest alias name
-constexpr int kNameBuffer = kNameChars + 1;   // with its terminator
-constexpr int kTextChars = 260;               // longest command line, path or history entry
+constexpr int kNameChars = 16;               // longest alias name
+constexpr int kNameBuffer = kNameChars + 1;  // with its terminator
+constexpr int kTextChars = 260;              // longest command line, path or history entry
 constexpr int kTextBuffer = kTextChars + 1;
 
 // Copies at most `capacity` - 1 characters of `source` and always terminates `target`

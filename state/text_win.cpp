@@ -2,4 +2,6 @@
 
 #include <windows.h>
 
-bool TextEqualNoCase(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
+bool TextEqualNoCase(const char* a, const char* b) {
+    return lstrcmpiA(a, b) == 0;
+}
