@@ -11,9 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 cmake -S "$root" -B "$root/build/bench-native" -DCMAKE_BUILD_TYPE=Release -DZANTREL_SANITIZE=OFF >/dev/null
 cmake --build "$root/build/bench-native" -j2 --target bench_state bench_exchange >/dev/null
-cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build/win" -j2 >/dev/null
+build_win >/dev/null
 
 for bench in bench_state bench_exchange; do
     echo "== $bench (native)"

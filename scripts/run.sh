@@ -5,9 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" run
 . "$root/scripts/wine-env.sh"
 
-cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build/win" --target zantrel -j2
+build_win zantrel
 
 wine_prefix "$root/build/wineprefix-run"
 if need_display && [ -n "$xvfb_pid" ]; then

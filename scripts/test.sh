@@ -82,9 +82,7 @@ fi
 
 # ---- Windows build
 echo "== Windows build"
-if ! { cmake -S "$root" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null &&
-        cmake --build "$build/win" -j2 >"$build/win-build.log" 2>&1; }; then
+if ! build_win >"$build/win-build.log" 2>&1; then
     tail -40 "$build/win-build.log"
     record "Windows build" 0 1
     echo "$passed passed, $failed failed"

@@ -2,6 +2,7 @@
 # and an X display (a private Xvfb when none is set).
 #   wine_prefix DIR     create DIR as a fresh prefix if it does not exist, and use it
 #   need_display        start Xvfb when DISPLAY is unset; stop_display ends it
+#   build_win TARGET... configure and build build/win (Release, MinGW-w64); no target: all
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -38,4 +39,12 @@ need_display() {
 stop_display() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     xvfb_pid=""
+}
+
+build_win() {
+    local root
+    root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+    cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+        cmake --build "$root/build/win" -j2 ${1:+--target "$@"}
 }

@@ -342,6 +342,16 @@ TEST_F(LauncherTest, EmptyStartDirectoryStartsInTheProgramsOwnDirectory) {
     EXPECT_EQ(seen.count("cwd") ? seen.at("cwd") : "", CurrentDir()) << Describe(seen);
 }
 
+// An empty document "probe X.zrtdoc" beside probe.exe, a copy of the recorder: process
+// creation given the document's path runs probe.exe with the argument "X.zrtdoc".
+void MakeProbeDocument(const std::string& dir, std::string* document) {
+    ASSERT_TRUE(CopyFileA(Recorder().c_str(), (dir + "\\probe.exe").c_str(), FALSE));
+    *document = dir + "\\probe X.zrtdoc";
+    FILE* file = std::fopen(document->c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+}
+
 struct DocumentCase {
     int show;
 };
@@ -351,11 +361,8 @@ class LauncherDocument : public LauncherTest, public ::testing::WithParamInterfa
 TEST_P(LauncherDocument, OpensThroughTheShellWithoutProcessCreation) {
     // The document "probe X.zrtdoc" sits beside probe.exe: process creation would run
     // probe.exe with the argument "X.zrtdoc" (a recorder writing X.zrtdoc and staying).
-    ASSERT_TRUE(CopyFileA(Recorder().c_str(), (dir_ + "\\probe.exe").c_str(), FALSE));
-    const std::string document = dir_ + "\\probe X.zrtdoc";
-    FILE* file = std::fopen(document.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
+    std::string document;
+    ASSERT_NO_FATAL_FAILURE(MakeProbeDocument(dir_, &document));
     const std::string shellRecord = dir_ + "\\shell.rec";
     RegisterDocument(shellRecord);
 
@@ -383,11 +390,8 @@ INSTANTIATE_TEST_SUITE_P(Win, LauncherDocument,
 TEST_F(LauncherTest, ProbeWouldShowProcessCreationWhenTheShellFails) {
     // The counter-check of the document test: without the association the shell fails
     // and process creation runs probe.exe, which the test above would have seen.
-    ASSERT_TRUE(CopyFileA(Recorder().c_str(), (dir_ + "\\probe.exe").c_str(), FALSE));
-    const std::string document = dir_ + "\\probe X.zrtdoc";
-    FILE* file = std::fopen(document.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
+    std::string document;
+    ASSERT_NO_FATAL_FAILURE(MakeProbeDocument(dir_, &document));
     MessageBoxAnswerer answerer;
     EXPECT_TRUE(Launcher(document.c_str(), sub_.c_str(), 1));
     EXPECT_EQ(answerer.Stop().size(), 0u);
