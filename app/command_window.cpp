@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "app/app.h"
 #include "res/resource.h"
 #include "run/runner_win.h"
+#include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
 

@@ -4,9 +4,9 @@
 #include <ole2.h>
 #include <shellapi.h>
 
-#include "app/app.h"
 #include "app/command_window.h"
 #include "res/resource.h"
+#include "state/process_win.h"
 #include "state/state_win.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/app.h"
 #include "run/launcher.h"
+#include "state/process_win.h"
 #include "state/text.h"
 
 bool Launcher(const char* commandLine, const char* startDir, int showCommand) {

@@ -1,10 +1,10 @@
 #include "run/runner_win.h"
 
-#include "app/app.h"
 #include "res/resource.h"
 #include "run/launcher.h"
 #include "run/runner.h"
 #include "state/history.h"
+#include "state/process_win.h"
 #include "state/state_win.h"
 
 namespace {

@@ -110,12 +110,26 @@ sources_are_formatted() {
     (cd "$root" && git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror 2>&1 | head -20 |
         grep . && return 1 || return 0)
 }
+includes_follow_the_layers() { "$root/scripts/check-includes.sh" "$root"; }
+# The include check itself: a tree with one forbidden include must fail, naming its line.
+include_check_catches_a_forbidden_include() {
+    local tmp out
+    tmp=$(mktemp -d)
+    cp -r "$root/state" "$root/run" "$root/ui" "$root/app" "$tmp/"
+    echo '#include "ui/dialogs.h"' >>"$tmp/run/runner.cpp"
+    out=$("$root/scripts/check-includes.sh" "$tmp")
+    local status=$?
+    rm -rf "$tmp"
+    [ "$status" -ne 0 ] && [[ "$out" == "run/runner.cpp:"[0-9]*'#include "ui/dialogs.h"'* ]]
+}
 icon_matches_its_pictures() { command -v python3 >/dev/null || return 0; python3 "$root/tools/make_icon.py" --check; }
 check "executable imports only system DLLs" imports_are_system_only
 check "executable is a GUI program" is_gui_program
 check "32-bit build compiles" builds_for_32_bits
 check "icon is built from its pictures" icon_matches_its_pictures
 check "sources are formatted" sources_are_formatted
+check "includes follow the layers" includes_follow_the_layers
+check "include check catches a forbidden include" include_check_catches_a_forbidden_include
 echo "   zantrel.exe: $(stat -c %s "$exe") bytes"
 
 # ---- Under Wine

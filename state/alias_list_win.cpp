@@ -1,6 +1,6 @@
 #include "state/state_win.h"
 
-#include "app/app.h"
+#include "state/process_win.h"
 
 void FillAliasListBox(HWND listBox) {
     SendMessageA(listBox, LB_RESETCONTENT, 0, 0);

@@ -1,7 +1,7 @@
 #include "state/state_win.h"
 
-#include "app/app.h"
 #include "res/resource.h"
+#include "state/process_win.h"
 
 void FillHistoryList() {
     // Resetting the list also empties the box's edit field.

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "res/resource.h"
+#include "state/process_win.h"
 #include "state/registry_win.h"
 #include "state/settings_store.h"
 

@@ -1,6 +1,6 @@
 #include "ui/dialogs.h"
 
-#include "app/app.h"
+#include "state/process_win.h"
 
 bool OpenHelp(HWND owner, const char* keyword) {
     // InstallPath (at most 260 characters) and "\zantrel.hlp".

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "app/command_window.h"
 #include "res/resource.h"
+#include "state/process_win.h"
 
 namespace {
 

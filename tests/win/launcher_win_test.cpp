@@ -14,11 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/app.h"
 #include "res/resource.h"
 #include "run/launcher.h"
 #include "run/runner_win.h"
 #include "run/session_win.h"
+#include "state/process_win.h"
 
 namespace {
 

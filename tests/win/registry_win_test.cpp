@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "res/resource.h"
+#include "state/process_win.h"
 #include "state/registry_win.h"
 #include "state/settings_store.h"
 #include "state/state_win.h"

@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "state/process_win.h"
 
 AppHandles g_app;
 AppState g_state;

@@ -1,4 +1,7 @@
-// Process-wide handles and state of the running program, set up at start-up.
+// The process-wide records of the running program: its handles, the one AppState (settings,
+// aliases, history and the flags beside them) and the message box every layer shows.
+// Set up at start-up; everything from state/ upwards reads and changes them directly, so
+// this header sits at the bottom of the include graph and includes nothing above state/.
 #pragma once
 
 #include <windows.h>

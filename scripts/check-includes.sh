@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Checks which program folders include which: app/ may include every other folder; ui/
+# may include run/ and state/; run/ may include state/; state/ includes none of the
+# others. res/ (the resource header) is open to all. Prints each offending include as
+# FILE:LINE and exits 1 when there is one.   scripts/check-includes.sh [ROOT]
+set -uo pipefail
+root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+
+forbidden() {  # the folders that FOLDER must not include
+    case $1 in
+        state) echo "app run ui" ;;
+        run) echo "app ui" ;;
+        ui) echo "app" ;;
+        *) echo "" ;;
+    esac
+}
+
+status=0
+for folder in state run ui; do
+    [ -d "$root/$folder" ] || continue
+    pattern=$(forbidden "$folder" | sed 's/ /|/g')
+    while IFS= read -r hit; do
+        [ -n "$hit" ] || continue
+        echo "${hit#"$root"/}: $folder/ must not include $(forbidden "$folder" | sed 's#\([a-z]*\)#\1/#g')"
+        status=1
+    done < <(grep -HnE "^[[:space:]]*#[[:space:]]*include[[:space:]]*[\"<]($pattern)/" \
+        "$root/$folder" -r --include='*.h' --include='*.cpp' --include='*.rc' |
+        cut -d: -f1-3)
+done
+exit $status
