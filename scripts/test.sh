@@ -160,7 +160,12 @@ logoff_ends_program_and_saves() {
         --gtest_filter='*DISABLED_Logoff*' >"$build/logoff.log" 2>&1
     timeout 60 wineserver -w
     local left history
-    left=$(pgrep -fc '[\\/]zantrel\.exe' || true)
+    # Only this prefix's programs count: other checkouts may run tests beside this one.
+    left=0
+    for pid in $(pgrep -f '[\\/]zantrel\.exe'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+            left=$((left + 1))
+    done
     history=$(wine reg query 'HKCU\Software\Corvath Software\Zantrel\History' /v 0 2>/dev/null |
         tr -d '\r' | sed -n 's/^ *0 *REG_SZ *//p')
     wineserver -k 2>/dev/null
