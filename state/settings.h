@@ -38,4 +38,6 @@ struct AppState {
     bool firstRun = false;      // set when the load found no complete per-user state
     bool settingsOpen = false;  // re-entry guard of the Settings dialog
     bool aboutOpen = false;     // re-entry guard of the About box
+    // The alias the Edit Alias dialog changes: set by the Settings dialog before it opens it.
+    AliasRecord* editedAlias = nullptr;
 };

@@ -204,6 +204,7 @@ void ResetState(AppState& state, const char* windowsDirectory) {
     state.firstRun = false;
     state.settingsOpen = false;
     state.aboutOpen = false;
+    state.editedAlias = nullptr;
 
     Settings& settings = state.settings;
     settings.Hide = 0;

@@ -41,10 +41,14 @@ void ResetAndLoadState() {
     ResetAndLoad(registry, g_state, windowsDirectory, exeFolder);
 
     const WORD hotKey = g_state.settings.HotKey;
-    if (hotKey != 0 &&
-        !RegisterHotKey(g_app.window, HOTKEY_ID, HotKeyModifiers(HIBYTE(hotKey)), LOBYTE(hotKey))) {
+    if (hotKey != 0 && !RegisterProgramHotKey(hotKey)) {
         ShowMessage(g_app.window, "Error registering HotKey.", MB_ICONERROR | MB_OK);
     }
+}
+
+bool RegisterProgramHotKey(WORD hotKey) {
+    return RegisterHotKey(g_app.window, HOTKEY_ID, HotKeyModifiers(HIBYTE(hotKey)),
+                          LOBYTE(hotKey)) != FALSE;
 }
 
 bool SaveState() {

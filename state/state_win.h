@@ -8,6 +8,11 @@
 // (a failed registration is reported to the user).
 void ResetAndLoadState();
 
+// Registers `hotKey` (the hot-key control's encoding, not 0) as the global hot key of the
+// command window, its flags translated to the registration modifiers. False when the
+// system refused it, for example because another program holds it.
+bool RegisterProgramHotKey(WORD hotKey);
+
 // Writes the whole state to the registry; false only when the main key cannot be created.
 bool SaveState();
 

@@ -6,9 +6,17 @@
 // Runs the Settings dialog modally; 1 after OK, 0 after Cancel.
 INT_PTR ShowSettingsDialog(HWND owner);
 
+// Run the alias editors modally; 1 when the alias list was changed (and saved), 0 after
+// Cancel. Edit Alias changes g_state.editedAlias, which must be set.
+INT_PTR ShowNewAliasDialog(HWND owner);
+INT_PTR ShowEditAliasDialog(HWND owner);
+
 // Runs the About box modally.
 void ShowAboutBox(HWND owner);
 
 // Opens the help file in the install folder at `keyword`; false when the help system
 // refused. The caller tells the user.
 bool OpenHelp(HWND owner, const char* keyword);
+
+// Saves the whole state; when that fails, says so in a message box owned by `owner`.
+void SaveStateOrTell(HWND owner);

@@ -1,0 +1,73 @@
+#include "ui/pickers_win.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include "state/text.h"
+
+const char kAliasFileFilter[] = "Zantrel Alias Data (*.dat)\0*.dat\0";
+const char kAllFilesFilter[] = "All (*.*)\0*.*\0";
+
+namespace {
+
+// Everything not named here stays zero: no custom filter, no file-title buffer, no initial
+// folder (the system chooses), no hook, no template.
+void FillFilePicker(OPENFILENAMEA& picker, HWND owner, const char* title, const char* filter,
+                    const char* defaultExtension, char* path, DWORD flags) {
+    ZeroMemory(&picker, sizeof(picker));
+    picker.lStructSize = sizeof(picker);
+    picker.hwndOwner = owner;
+    picker.lpstrFilter = filter;
+    picker.nFilterIndex = 0;
+    path[0] = '\0';
+    picker.lpstrFile = path;
+    picker.nMaxFile = kTextChars;
+    picker.lpstrTitle = title;
+    picker.Flags = flags;
+    picker.lpstrDefExt = defaultExtension;
+}
+
+}  // namespace
+
+bool PickFileToOpen(HWND owner, const char* title, const char* filter, const char* defaultExtension,
+                    char* path) {
+    OPENFILENAMEA picker;
+    FillFilePicker(picker, owner, title, filter, defaultExtension, path,
+                   OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER);
+    return GetOpenFileNameA(&picker) != FALSE;
+}
+
+bool PickFileToSave(HWND owner, const char* title, const char* filter, const char* defaultExtension,
+                    char* path) {
+    OPENFILENAMEA picker;
+    FillFilePicker(picker, owner, title, filter, defaultExtension, path,
+                   OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER);
+    return GetSaveFileNameA(&picker) != FALSE;
+}
+
+bool PickFolder(HWND owner, const char* title, char* path) {
+    path[0] = '\0';
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator)) || allocator == nullptr) {
+        return false;
+    }
+    BROWSEINFOA browse;
+    ZeroMemory(&browse, sizeof(browse));
+    browse.hwndOwner = owner;
+    browse.pidlRoot = nullptr;  // the desktop
+    browse.pszDisplayName = path;
+    browse.lpszTitle = title;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST folder = SHBrowseForFolderA(&browse);
+    bool chosen = false;
+    if (folder != nullptr) {
+        // Overwrites the display name the browser left in the buffer.
+        chosen = SHGetPathFromIDListA(folder, path) != FALSE;
+        allocator->Free(folder);
+    }
+    allocator->Release();
+    if (!chosen) {
+        path[0] = '\0';
+    }
+    return chosen;
+}
