@@ -1,6 +1,8 @@
 #include "harness.h"
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 namespace e2e {
 
@@ -97,7 +99,10 @@ struct FindRequest {
     DWORD pid;
     const char* className;
     bool visibleOnly;
+    const std::string* caption;  // unless null
+    HWND owner;                  // unless null
     HWND found;
+    int count;
 };
 
 BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
@@ -105,12 +110,82 @@ BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     if (pid != request->pid || ClassOf(window) != request->className ||
-        (request->visibleOnly && !IsWindowVisible(window))) {
+        (request->visibleOnly && !IsWindowVisible(window)) ||
+        (request->caption != nullptr && WindowText(window) != *request->caption) ||
+        (request->owner != nullptr && GetWindow(window, GW_OWNER) != request->owner)) {
+        return TRUE;
+    }
+    if (request->found == nullptr) {
+        request->found = window;
+    }
+    ++request->count;
+    return TRUE;
+}
+
+// The first matching top-level window, and how many match.
+FindRequest FindTop(const FindRequest& what) {
+    FindRequest request = what;
+    request.found = nullptr;
+    request.count = 0;
+    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&request));
+    return request;
+}
+
+struct ControlRequest {
+    int id;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindControlProc(HWND window, LPARAM param) {
+    ControlRequest* request = reinterpret_cast<ControlRequest*>(param);
+    if (GetDlgCtrlID(window) != request->id ||
+        (request->className != nullptr && ClassOf(window) != request->className)) {
         return TRUE;
     }
     request->found = window;
     return FALSE;
 }
+
+// Memory in another process, for messages whose argument points at a structure.
+class RemoteMemory {
+  public:
+    RemoteMemory(HWND window, SIZE_T size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_ != nullptr) {
+            address_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+        }
+    }
+    ~RemoteMemory() {
+        if (address_ != nullptr) {
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        }
+        if (process_ != nullptr) {
+            CloseHandle(process_);
+        }
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    char* Address() const { return address_; }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) {
+        return address_ != nullptr && offset + size <= size_ &&
+               WriteProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) {
+        return address_ != nullptr && offset + size <= size_ &&
+               ReadProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+
+  private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+    SIZE_T size_;
+};
 
 BOOL CALLBACK CountTrayIcons(HWND window, LPARAM param) {
     if (ClassOf(window) == "__winex11_tray_icon") {
@@ -197,9 +272,7 @@ BoxIcon DetectIcon(HWND box) {
 }  // namespace
 
 HWND FindTopWindow(DWORD pid, const char* className, bool visibleOnly) {
-    FindRequest request = {pid, className, visibleOnly, nullptr};
-    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&request));
-    return request.found;
+    return FindTop({pid, className, visibleOnly, nullptr, nullptr}).found;
 }
 
 std::string WindowText(HWND window) {
@@ -302,12 +375,154 @@ int TrayIconCount() {
     return count;
 }
 
+// ---- Dialogs and their controls
+
+HWND FindDialog(DWORD pid, const std::string& caption, HWND owner) {
+    return FindTop({pid, "#32770", true, &caption, owner}).found;
+}
+
+int CountDialogs(DWORD pid, const std::string& caption) {
+    return FindTop({pid, "#32770", true, &caption, nullptr}).count;
+}
+
+HWND WaitForDialog(DWORD pid, const std::string& caption, HWND owner, DWORD timeoutMs) {
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = FindDialog(pid, caption, owner)) != nullptr; }, timeoutMs);
+    return dialog;
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs) {
+    return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+HWND FindControl(HWND parent, int id, const char* className) {
+    ControlRequest request = {id, className, nullptr};
+    EnumChildWindows(parent, FindControlProc, reinterpret_cast<LPARAM>(&request));
+    return request.found;
+}
+
+std::string ControlText(HWND control) {
+    char text[1024] = "";
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                        SMTO_BLOCK, 5000, nullptr);
+    return text;
+}
+
+void SetControlText(HWND control, const std::string& text) {
+    SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_BLOCK,
+                        5000, nullptr);
+}
+
+bool IsChecked(HWND button) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(button, BM_GETCHECK, 0, 0, SMTO_BLOCK, 5000, &state);
+    return state == BST_CHECKED;
+}
+
+void Click(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void ClickNow(HWND button) {
+    SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_BLOCK, 5000, nullptr);
+}
+
+std::vector<std::string> ListItems(HWND listBox) {
+    std::vector<std::string> items;
+    LRESULT count = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        WCHAR wide[1024] = L"";  // as with combo boxes, the wide form brings the whole text
+        SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+        char text[1024] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+        items.push_back(text);
+    }
+    return items;
+}
+
+int ListSelection(HWND listBox) {
+    return static_cast<int>(SendMessageA(listBox, LB_GETCURSEL, 0, 0));
+}
+
+bool SelectListItem(HWND listBox, const std::string& text) {
+    const std::vector<std::string> items = ListItems(listBox);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == text) {
+            return SendMessageA(listBox, LB_SETCURSEL, i, 0) != LB_ERR;
+        }
+    }
+    return false;
+}
+
+POINT ClientOrigin(HWND window) {
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    return origin;
+}
+
+void TypeIntoFilePicker(HWND picker, const std::string& text) {
+    // The file-name field: an edit inside a combo box in the Explorer-style picker.
+    // It may still be filling itself in when it first shows.
+    HWND field = nullptr;
+    WaitUntil([&] {
+        field = FindControl(picker, 0x47C, "Edit");  // cmb13
+        if (field == nullptr) {
+            field = FindControl(picker, 0x480, "Edit");  // edt1
+        }
+        return field != nullptr && FindControl(picker, IDOK, "Button") != nullptr;
+    });
+    SetControlText(field, text);
+    PostMessageA(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(FindControl(picker, IDOK, "Button")));
+}
+
+std::string TreeItemText(HWND tree, HTREEITEM item) {
+    constexpr int kChars = 260;
+    RemoteMemory remote(tree, sizeof(TVITEMA) + kChars);
+    TVITEMA request;
+    ZeroMemory(&request, sizeof(request));
+    request.mask = TVIF_TEXT | TVIF_HANDLE;
+    request.hItem = item;
+    request.pszText = remote.Address() + sizeof(TVITEMA);
+    request.cchTextMax = kChars;
+    char text[kChars + 1] = "";
+    if (!remote.Write(0, &request, sizeof(request)) ||
+        !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.Address())) ||
+        !remote.Read(sizeof(TVITEMA), text, kChars)) {
+        return "";
+    }
+    return text;
+}
+
+HTREEITEM FindTreeChild(HWND tree, HTREEITEM parent,
+                        const std::function<bool(const std::string&)>& matches) {
+    HTREEITEM item;
+    if (parent == nullptr) {
+        item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    } else {
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+    }
+    for (; item != nullptr;
+         item = reinterpret_cast<HTREEITEM>(
+             SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        if (matches(TreeItemText(tree, item))) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
 // ---- Message boxes
 
-bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs) {
+bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs, HWND owner) {
     HWND box = nullptr;
-    if (!WaitUntil([&] { return (box = FindTopWindow(pid, "#32770", true)) != nullptr; },
-                   timeoutMs)) {
+    if (!WaitUntil(
+            [&] {
+                return (box = FindTop({pid, "#32770", true, nullptr, owner}).found) != nullptr;
+            },
+            timeoutMs)) {
         return false;
     }
     Sleep(300);  // let it paint before the icon is compared
@@ -349,6 +564,87 @@ const char* IconName(BoxIcon icon) {
         default:
             return "none";
     }
+}
+
+// ---- Files
+
+Record ReadRecord(const std::string& path) {
+    Record record;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return record;
+    }
+    record.exists = true;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.rfind("cmdline=", 0) == 0) {
+            record.commandLine = line.substr(8);
+        } else if (line.rfind("cwd=", 0) == 0) {
+            record.directory = line.substr(4);
+        } else if (line.rfind("show=", 0) == 0) {
+            record.show = std::stoi(line.substr(5));
+        }
+    }
+    return record;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+    return static_cast<bool>(file);
+}
+
+namespace {
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const std::string full = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+TestFolder::TestFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    CreateDirectoryA(temp, nullptr);  // a new Wine prefix may not have it yet
+    path_ = std::string(temp) + "zantrel-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TestFolder::~TestFolder() {
+    RemoveTree(path_);
 }
 
 // ---- Registry

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -64,6 +65,42 @@ void PressKeys(const std::vector<WORD>& modifiers, WORD vk);
 // Number of icons in the notification area.
 int TrayIconCount();
 
+// ---- Dialogs and their controls (standard controls answer across processes)
+
+// A visible dialog (#32770) of process `pid` with this caption and, unless null, this owner.
+HWND FindDialog(DWORD pid, const std::string& caption, HWND owner = nullptr);
+int CountDialogs(DWORD pid, const std::string& caption);
+// Waits for such a dialog; null when none came.
+HWND WaitForDialog(DWORD pid, const std::string& caption, HWND owner = nullptr,
+                   DWORD timeoutMs = kWaitMs);
+// Waits until `window` is destroyed or hidden.
+bool WaitGone(HWND window, DWORD timeoutMs = kWaitMs);
+// The first window below `parent` (at any depth) with this id and, unless null, this class.
+HWND FindControl(HWND parent, int id, const char* className = nullptr);
+std::string ControlText(HWND control);
+void SetControlText(HWND control, const std::string& text);
+bool IsChecked(HWND button);
+// Clicks a button as the mouse would. Click returns at once (for buttons that open
+// something, which the caller then waits for); ClickNow returns once the click is handled.
+void Click(HWND button);
+void ClickNow(HWND button);
+std::vector<std::string> ListItems(HWND listBox);
+int ListSelection(HWND listBox);  // -1 when nothing is selected
+bool SelectListItem(HWND listBox, const std::string& text);
+// The screen position of the top-left corner of the client area.
+POINT ClientOrigin(HWND window);
+
+// A file picker (common open or save dialog): types `text` into its file-name field and
+// presses its OK button.
+void TypeIntoFilePicker(HWND picker, const std::string& text);
+
+// Tree views of another process: the item's text, read through memory of that process.
+std::string TreeItemText(HWND tree, HTREEITEM item);
+// Expands `parent` (null: the root level) and returns the first child whose text
+// `matches`, or null.
+HTREEITEM FindTreeChild(HWND tree, HTREEITEM parent,
+                        const std::function<bool(const std::string&)>& matches);
+
 // ---- Message boxes
 
 enum class BoxIcon { None, Error, Warning, Question, Information };
@@ -76,12 +113,42 @@ struct MessageBoxInfo {
     BoxIcon icon = BoxIcon::None;
 };
 
-// Waits for a visible message box of process `pid` and reads it.
-bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs = kWaitMs);
+// Waits for a visible message box of process `pid` and reads it. With `owner`, only a box
+// owned by that window counts (the program's own dialogs are of the same class).
+bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs = kWaitMs,
+                       HWND owner = nullptr);
 // True when the process shows no message box now.
 bool NoMessageBox(DWORD pid);
 void Answer(const MessageBoxInfo& info, int button);
 const char* IconName(BoxIcon icon);
+
+// ---- Files
+
+// What a started recorder.exe (tests/helpers) wrote about itself.
+struct Record {
+    bool exists = false;
+    std::string commandLine;
+    std::string directory;
+    int show = -2;
+};
+Record ReadRecord(const std::string& path);
+bool FileExists(const std::string& path);
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& bytes);
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+class TestFolder {
+  public:
+    explicit TestFolder(const std::string& name);
+    ~TestFolder();
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+  private:
+    std::string path_;
+};
 
 // ---- Registry (the test program runs in the same Wine prefix as the program)
 

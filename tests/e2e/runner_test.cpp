@@ -2,9 +2,7 @@
 // one line, a launch that fails, what the window does afterwards, and "!logoff".
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "harness.h"
 
@@ -13,41 +11,6 @@ using namespace e2e;
 namespace {
 
 constexpr WORD kClose = 2002;
-
-// What a started recorder.exe wrote about itself.
-struct Record {
-    bool exists = false;
-    std::string commandLine;
-    std::string directory;
-    int show = -2;
-};
-
-Record ReadRecord(const std::string& path) {
-    Record record;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return record;
-    }
-    record.exists = true;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.rfind("cmdline=", 0) == 0) {
-            record.commandLine = line.substr(8);
-        } else if (line.rfind("cwd=", 0) == 0) {
-            record.directory = line.substr(4);
-        } else if (line.rfind("show=", 0) == 0) {
-            record.show = std::stoi(line.substr(5));
-        }
-    }
-    return record;
-}
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 class RunnerTest : public ::testing::Test {
   protected:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "stored_values.h"
 
 using namespace e2e;
 
@@ -12,40 +13,6 @@ constexpr WORD kOpen = 2001;
 constexpr WORD kClose = 2002;
 const char kFirstRunQuestion[] =
     "It appears this is the first time you start Zantrel, would you like to configure it?";
-
-std::vector<unsigned char> Bytes(const char* path, const char* name, DWORD* type) {
-    std::vector<unsigned char> data;
-    *type = 0;
-    ReadBytes(HKEY_CURRENT_USER, path, name, &data, type);
-    return data;
-}
-
-void ExpectValue(const char* path, const char* name, DWORD type,
-                 const std::vector<unsigned char>& expected) {
-    DWORD seenType = 0;
-    std::vector<unsigned char> seen = Bytes(path, name, &seenType);
-    EXPECT_EQ(type, seenType) << path << "\\" << name;
-    EXPECT_EQ(expected, seen) << path << "\\" << name;
-}
-
-std::vector<unsigned char> Sz(const std::string& text) {
-    std::vector<unsigned char> bytes(text.begin(), text.end());
-    bytes.push_back(0);
-    return bytes;
-}
-
-std::vector<unsigned char> Dword(DWORD value) {
-    return {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-            static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-}
-
-std::vector<std::string> StoredHistory() {
-    std::vector<std::string> slots;
-    for (int i = 0; i < 20; ++i) {
-        slots.push_back(ReadString(HKEY_CURRENT_USER, kHistoryKey, std::to_string(i).c_str()));
-    }
-    return slots;
-}
 
 class StateTest : public ::testing::Test {
   protected:
