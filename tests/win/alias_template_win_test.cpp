@@ -23,6 +23,10 @@ struct EditorCase {
     const char* caption;
 };
 
+void PrintTo(const EditorCase& editor, std::ostream* out) {
+    *out << editor.label;
+}
+
 class AliasTemplateTest : public ::testing::TestWithParam<EditorCase> {};
 
 TEST_P(AliasTemplateTest, MatchesTheEditorTable) {
