@@ -365,6 +365,13 @@ TEST_F(SettingsTest, HotKeyPressedIntoTheFieldWorksAndTheOldOneIsFreed) {
     ExpectValue(kMainKey, "HotKey", REG_BINARY, {VK_F6, 0x04});
     EXPECT_TRUE(RegisterHotKey(nullptr, 8, MOD_SHIFT, VK_F5)) << "Shift+F5 is still held";
     UnregisterHotKey(nullptr, 8);
+
+    // Free again, it is not taken by an OK that leaves the field as it is.
+    OpenSettings();
+    Close(settings, IDOK);
+    EXPECT_TRUE(RegisterHotKey(nullptr, 9, MOD_ALT, VK_F6))
+        << "an unchanged hot key was registered";
+    UnregisterHotKey(nullptr, 9);
 }
 
 }  // namespace
