@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Takes the README's picture of the command window: zantrel.exe under Wine on a private
-# Xvfb, as a returning user with a few commands in its history. Writes docs/screenshot.png.
+# Takes the README's pictures: zantrel.exe under Wine on a private Xvfb. The command window
+# as a returning user with a few commands in its history (docs/screenshot.png); then the
+# Settings dialog and the New Alias dialog (docs/settings.png, docs/new-alias.png), opened
+# and filled in by the end-to-end test program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" test
 . "$root/scripts/wine-env.sh"
-build_win zantrel >/dev/null
+build_win zantrel zantrel_e2e_tests >/dev/null
 
 unset DISPLAY
 need_display
@@ -24,3 +26,16 @@ sleep 4
 mkdir -p "$root/docs"
 import -window root -crop 420x80+30+30 "$root/docs/screenshot.png"
 echo "wrote docs/screenshot.png"
+wineserver -k 2>/dev/null
+wineserver -w
+
+shots=$root/build/shots
+rm -rf "$shots"
+mkdir -p "$shots"
+ZANTREL_SHOTS=$(winepath -w "$shots") wine "$root/build/win/bin/zantrel_e2e_tests.exe" \
+    --gtest_also_run_disabled_tests --gtest_filter='Screenshot.*' >"$shots/log.txt" 2>&1 ||
+    { tail -20 "$shots/log.txt"; exit 1; }
+for name in settings new-alias; do
+    convert "$shots/$name.bmp" "$root/docs/$name.png"
+    echo "wrote docs/$name.png"
+done

@@ -1,0 +1,91 @@
+// Not a test: takes the README's pictures of the Settings dialog and the New Alias dialog.
+// scripts/screenshot.sh runs it with ZANTREL_SHOTS set to the folder for the pictures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "dialog_fixture.h"
+
+using namespace e2e;
+
+namespace {
+
+// Writes what the screen shows of the client area of `window` as a 24-bit BMP file. (With
+// no window manager on the virtual display, nobody draws the frame and caption.)
+bool SaveWindowPicture(HWND window, const std::string& path) {
+    RECT client;
+    GetClientRect(window, &client);
+    const POINT origin = ClientOrigin(window);
+    const int width = client.right;
+    const int height = client.bottom;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(memory, old);
+
+    BITMAPINFOHEADER info;
+    ZeroMemory(&info, sizeof(info));
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::vector<unsigned char> pixels(rowBytes * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER file;
+    ZeroMemory(&file, sizeof(file));
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) {
+        return false;
+    }
+    std::fwrite(&file, sizeof(file), 1, out);
+    std::fwrite(&info, sizeof(info), 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    return std::fclose(out) == 0;
+}
+
+class Screenshot : public DialogTest {};
+
+TEST_F(Screenshot, DISABLED_SettingsAndNewAlias) {
+    const char* folder = std::getenv("ZANTREL_SHOTS");
+    ASSERT_NE(nullptr, folder) << "ZANTREL_SHOTS names the folder for the pictures";
+    MakeReturningUser();
+    const char* names[] = {"notes", "calc", "mail", "help", "web"};
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(SetStoredAlias(i, names[i], std::string(names[i]) + ".exe", "C:\\", 0));
+    }
+    const unsigned char hotKey[2] = {'Z', 0x02 | 0x04};  // Control+Alt+Z
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "HotKey", REG_BINARY, hotKey, 2));
+    const unsigned char hidden = 1;
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "Hide", REG_BINARY, &hidden, 1));
+    Start();
+    OpenSettings();
+    Sleep(1000);  // painted
+    ASSERT_TRUE(SaveWindowPicture(settings, std::string(folder) + "\\settings.bmp"));
+
+    Click(Item(settings_id::kNew));
+    HWND editor = WaitForDialog(app.Pid(), "New Alias", settings);
+    ASSERT_NE(nullptr, editor);
+    SetControlText(GetDlgItem(editor, editor_id::kName), "todo");
+    SetControlText(GetDlgItem(editor, editor_id::kCommand), "notepad.exe C:\\notes\\todo.txt");
+    SetControlText(GetDlgItem(editor, editor_id::kStartPath), "C:\\notes");
+    ClickNow(GetDlgItem(editor, editor_id::kMaximized));
+    Sleep(1000);
+    ASSERT_TRUE(SaveWindowPicture(editor, std::string(folder) + "\\new-alias.bmp"));
+}
+
+}  // namespace
