@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "program_test.h"
 
 namespace e2e {
 
@@ -25,19 +26,8 @@ constexpr int kName = 1013, kBrowseCommand = 1015, kBrowseStartPath = 1021, kNor
               kMaximized = 1023, kMinimized = 1024, kCommand = 1027, kStartPath = 1034;
 }
 
-class DialogTest : public ::testing::Test {
+class DialogTest : public ProgramTest {
   protected:
-    void SetUp() override {
-        ASSERT_EQ(nullptr, FindWindowA("Zantrel", nullptr)) << "a zantrel.exe is still running";
-        ClearProgramState();
-    }
-
-    // Starts the program (with whatever the test stored) and waits for its window.
-    void Start() {
-        ASSERT_TRUE(app.Start());
-        ASSERT_TRUE(WaitUntil([&] { return (window = app.Window()) != nullptr; }));
-    }
-
     // Posts ID_SETTINGS to the command window and waits for the dialog it owns.
     void OpenSettings() {
         PostCommand(window, kSettingsCommand);
@@ -68,8 +58,6 @@ class DialogTest : public ::testing::Test {
         ASSERT_TRUE(WaitGone(box.box)) << "the message box stayed: " << text;
     }
 
-    Program app;
-    HWND window = nullptr;
     HWND settings = nullptr;
 };
 

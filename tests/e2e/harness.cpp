@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include <shellapi.h>
+
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -611,25 +613,13 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 namespace {
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            const std::string full = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
+    const std::string from = path + '\0';  // a list of one name, ended by an empty one
+    SHFILEOPSTRUCTA remove;
+    ZeroMemory(&remove, sizeof(remove));
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from.c_str();
+    remove.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&remove);
 }
 
 }  // namespace

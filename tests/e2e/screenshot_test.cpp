@@ -70,8 +70,7 @@ TEST_F(Screenshot, DISABLED_SettingsAndNewAlias) {
     }
     const unsigned char hotKey[2] = {'Z', 0x02 | 0x04};  // Control+Alt+Z
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "HotKey", REG_BINARY, hotKey, 2));
-    const unsigned char hidden = 1;
-    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "Hide", REG_BINARY, &hidden, 1));
+    SetByte("Hide", 1);
     Start();
     OpenSettings();
     Sleep(1000);  // painted

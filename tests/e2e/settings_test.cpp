@@ -126,10 +126,8 @@ int AfterCommandButton(DWORD after) {
 TEST_F(SettingsTest, ShowsTheStoredStateAndOkStoresEachField) {
     MakeReturningUser();
     ASSERT_TRUE(SetDword(kMainKey, "AfterCommand", 7));
-    const unsigned char one = 1;
-    const unsigned char zero = 0;
-    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "Hide", REG_BINARY, &one, 1));
-    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "Startup", REG_BINARY, &zero, 1));
+    SetByte("Hide", 1);
+    SetByte("Startup", 0);
     ASSERT_TRUE(SetString(kMainKey, "StartPath", "C:\\users"));
     const unsigned char hotKey[2] = {VK_F9, 0x02 | 0x04};  // Control+Alt+F9
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "HotKey", REG_BINARY, hotKey, 2));
@@ -325,8 +323,7 @@ TEST_F(SettingsTest, ExportAndImportThroughTheFilePickers) {
 
 TEST_F(SettingsTest, HotKeyPressedIntoTheFieldWorksAndTheOldOneIsFreed) {
     MakeReturningUser();
-    const unsigned char hidden = 1;
-    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "Hide", REG_BINARY, &hidden, 1));
+    SetByte("Hide", 1);
     const unsigned char hotKey[2] = {VK_F9, 0x02 | 0x04};  // Control+Alt+F9
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "HotKey", REG_BINARY, hotKey, 2));
     Start();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "program_test.h"
 #include "stored_values.h"
 
 using namespace e2e;
@@ -10,37 +11,10 @@ using namespace e2e;
 namespace {
 
 constexpr WORD kOpen = 2001;
-constexpr WORD kClose = 2002;
 const char kFirstRunQuestion[] =
     "It appears this is the first time you start Zantrel, would you like to configure it?";
 
-class StateTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_EQ(nullptr, FindWindowA("Zantrel", nullptr)) << "a zantrel.exe is still running";
-        ClearProgramState();
-    }
-
-    void Start() {
-        ASSERT_TRUE(app.Start());
-        ASSERT_TRUE(WaitUntil([&] { return app.Window() != nullptr; }));
-        window = app.Window();
-    }
-
-    void CloseAndWait() {
-        PostCommand(window, kClose);
-        DWORD code = 12345;
-        ASSERT_TRUE(app.WaitExit(kWaitMs, &code)) << "the program did not end";
-        EXPECT_EQ(0u, code);
-    }
-
-    void SetByte(const char* name, unsigned char value) {
-        ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, name, REG_BINARY, &value, 1));
-    }
-
-    Program app;
-    HWND window = nullptr;
-};
+class StateTest : public ProgramTest {};
 
 TEST_F(StateTest, NewUserGetsTheQuestionTheDefaultsAndEverythingWrittenAtClose) {
     const int icons = TrayIconCount();

@@ -30,23 +30,11 @@ void PrintTo(const EditorCase& editor, std::ostream* out) {
 class AliasTemplateTest : public ::testing::TestWithParam<EditorCase> {};
 
 TEST_P(AliasTemplateTest, MatchesTheEditorTable) {
-    DialogTemplate dialog;
-    ASSERT_TRUE(wintest::ReadDialogTemplate(GetParam().id, &dialog));
-    EXPECT_TRUE(dialog.extended);
-    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT),
-              dialog.style);
-    EXPECT_EQ(static_cast<DWORD>(WS_EX_ACCEPTFILES), dialog.exStyle);
-    EXPECT_EQ(GetParam().caption, dialog.caption);
-    EXPECT_EQ("", dialog.windowClass);
-    EXPECT_EQ("", dialog.menu);
-    EXPECT_EQ(8, dialog.pointSize);
-    EXPECT_EQ("MS Sans Serif", dialog.font);
-    EXPECT_EQ(0, dialog.x);
-    EXPECT_EQ(0, dialog.y);
-    EXPECT_EQ(186, dialog.cx);
-    EXPECT_EQ(116, dialog.cy);
-
-    const TemplateItem expected[] = {
+    // At (0, 0) and without DS_CENTER: placed on the owner's client area.
+    DialogTemplate expected = wintest::ProgramDialog(
+        true, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, WS_EX_ACCEPTFILES,
+        GetParam().caption, 186, 116);
+    expected.items = {
         {IDOK, "BUTTON", "OK", kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 141, 11, 38,
          12},
         {IDCANCEL, "BUTTON", "Cancel", kButton, 0, 141, 25, 38, 12},
@@ -63,10 +51,7 @@ TEST_P(AliasTemplateTest, MatchesTheEditorTable) {
         {1023, "BUTTON", "Maximized", kRadio, 0, 65, 95, 49, 10},
         {1024, "BUTTON", "Minimized", kRadio, 0, 128, 95, 47, 10},
     };
-    ASSERT_EQ(std::size(expected), dialog.items.size());
-    for (size_t i = 0; i < dialog.items.size(); ++i) {
-        EXPECT_EQ(expected[i], dialog.items[i]) << "control " << i + 1;
-    }
+    wintest::ExpectTemplate(GetParam().id, expected);
 }
 
 const EditorCase kEditors[] = {

@@ -1,5 +1,7 @@
 #include "dialog_template.h"
 
+#include <gtest/gtest.h>
+
 namespace wintest {
 namespace {
 
@@ -153,6 +155,41 @@ bool ReadDialogTemplate(int id, DialogTemplate* out) {
         ReadItem(in, out->extended, &item);
     }
     return in.ok();
+}
+
+DialogTemplate ProgramDialog(bool extended, DWORD style, DWORD exStyle, const std::string& caption,
+                             short cx, short cy) {
+    DialogTemplate dialog;
+    dialog.extended = extended;
+    dialog.style = style;
+    dialog.exStyle = exStyle;
+    dialog.caption = caption;
+    dialog.cx = cx;
+    dialog.cy = cy;
+    dialog.pointSize = 8;
+    dialog.font = "MS Sans Serif";
+    return dialog;
+}
+
+void ExpectTemplate(int id, const DialogTemplate& expected) {
+    DialogTemplate seen;
+    ASSERT_TRUE(ReadDialogTemplate(id, &seen)) << "template " << id;
+    EXPECT_EQ(expected.extended, seen.extended) << "extended";
+    EXPECT_EQ(expected.style, seen.style) << "style";
+    EXPECT_EQ(expected.exStyle, seen.exStyle) << "extended style";
+    EXPECT_EQ(expected.x, seen.x) << "x";
+    EXPECT_EQ(expected.y, seen.y) << "y";
+    EXPECT_EQ(expected.cx, seen.cx) << "width";
+    EXPECT_EQ(expected.cy, seen.cy) << "height";
+    EXPECT_EQ(expected.menu, seen.menu) << "menu";
+    EXPECT_EQ(expected.windowClass, seen.windowClass) << "class";
+    EXPECT_EQ(expected.caption, seen.caption) << "caption";
+    EXPECT_EQ(expected.pointSize, seen.pointSize) << "font size";
+    EXPECT_EQ(expected.font, seen.font) << "font";
+    ASSERT_EQ(expected.items.size(), seen.items.size()) << "controls";
+    for (size_t i = 0; i < seen.items.size(); ++i) {
+        EXPECT_EQ(expected.items[i], seen.items[i]) << "control " << i + 1;
+    }
 }
 
 std::ostream& operator<<(std::ostream& out, const TemplateItem& item) {

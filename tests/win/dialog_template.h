@@ -42,6 +42,16 @@ struct DialogTemplate {
 // False when the executable has no dialog resource `id` or it cannot be read.
 bool ReadDialogTemplate(int id, DialogTemplate* out);
 
+// The header of one of the program's dialogs, all of which use "MS Sans Serif" 8 pt, at
+// (0, 0), with no menu and no window class; the controls are left to the caller.
+DialogTemplate ProgramDialog(bool extended, DWORD style, DWORD exStyle, const std::string& caption,
+                             short cx, short cy);
+
+// Reads template `id` and compares it with `expected` field by field: the header, the number
+// of controls, then each control in order. Every difference is a test failure that names
+// the field or the control.
+void ExpectTemplate(int id, const DialogTemplate& expected);
+
 std::ostream& operator<<(std::ostream& out, const TemplateItem& item);
 
 }  // namespace wintest

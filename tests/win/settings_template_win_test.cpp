@@ -16,22 +16,11 @@ constexpr DWORD kButton = kChild | BS_PUSHBUTTON | WS_TABSTOP;
 constexpr DWORD kLabel = kChild | SS_LEFT | WS_GROUP;
 
 TEST(SettingsTemplate, MatchesTheDialogTable) {
-    DialogTemplate dialog;
-    ASSERT_TRUE(wintest::ReadDialogTemplate(103, &dialog));
-    EXPECT_FALSE(dialog.extended);
-    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER |
-                                 DS_SETFONT),
-              dialog.style);
-    EXPECT_EQ(0u, dialog.exStyle);
-    EXPECT_EQ("Zantrel Settings", dialog.caption);
-    EXPECT_EQ("", dialog.windowClass);
-    EXPECT_EQ("", dialog.menu);
-    EXPECT_EQ(8, dialog.pointSize);
-    EXPECT_EQ("MS Sans Serif", dialog.font);
-    EXPECT_EQ(220, dialog.cx);
-    EXPECT_EQ(153, dialog.cy);
-
-    const TemplateItem expected[] = {
+    // A plain template, not an extended one.
+    DialogTemplate expected = wintest::ProgramDialog(
+        false, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT, 0,
+        "Zantrel Settings", 220, 153);
+    expected.items = {
         {IDOK, "BUTTON", "OK", kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 138, 134, 35,
          12},
         {IDCANCEL, "BUTTON", "Cancel", kButton, 0, 178, 134, 35, 12},
@@ -61,10 +50,7 @@ TEST(SettingsTemplate, MatchesTheDialogTable) {
         {1018, "BUTTON", "Clear History", kButton, 0, 163, 107, 50, 12},
         {1031, "BUTTON", "&Help", kButton, 0, 98, 134, 35, 12},
     };
-    ASSERT_EQ(std::size(expected), dialog.items.size());
-    for (size_t i = 0; i < dialog.items.size(); ++i) {
-        EXPECT_EQ(expected[i], dialog.items[i]) << "control " << i + 1;
-    }
+    wintest::ExpectTemplate(103, expected);
 }
 
 }  // namespace
