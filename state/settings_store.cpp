@@ -125,6 +125,7 @@ void LoadSettings(Registry& registry, RegKey key, Settings& settings) {
 
 // Aliases A0, A1, ... until the first name that is missing or does not fit.
 void LoadAliases(Registry& registry, RegKey key, AliasList& aliases) {
+    AliasAdder adder(aliases);
     for (int index = 0;; ++index) {
         char valueName[16];
         char name[kNameBuffer];
@@ -144,7 +145,7 @@ void LoadAliases(Registry& registry, RegKey key, AliasList& aliases) {
         ValueName(valueName, 'W', index);
         ReadNumber(registry, key, valueName, 4, &windowState);
         // A name already loaded is skipped.
-        AddAlias(aliases, name, command, startPath, windowState);
+        adder.Add(name, command, startPath, windowState);
     }
 }
 

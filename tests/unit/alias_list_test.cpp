@@ -2,6 +2,7 @@
 // chain after removals.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -238,3 +239,59 @@ TEST(AliasList, TenThousandAliasesReleaseWithoutDeepCalls) {
 }
 
 }  // namespace
+
+// Many adds through an AliasAdder, over a list that already holds aliases, give the same
+// results and the same list as the same adds through AddAlias: names equal in another
+// case, names cut to 16 characters that then equal a stored one, empty names, bytes above
+// 127, and enough aliases for the index to grow several times.
+TEST(AliasAdder, SameResultsAndListAsAddAliasOneByOne) {
+    std::vector<std::string> names = {"",
+                                      "",
+                                      "Calc",
+                                      "cALC",
+                                      "x",
+                                      std::string(20, 'q'),
+                                      std::string(16, 'Q') + "other",
+                                      "\xC4hre",
+                                      "\xE4hre",
+                                      "a b",
+                                      "A B",
+                                      "\x7F",
+                                      "@",
+                                      "`"};
+    std::srand(12);
+    for (int i = 0; i < 3000; ++i) {
+        std::string name = "n" + std::to_string(std::rand() % 2000);
+        if (std::rand() % 3 == 0) {
+            for (char& c : name) {
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            }
+        }
+        names.push_back(name);
+    }
+    for (bool index : {true, false}) {
+        SCOPED_TRACE(index ? "with the index" : "walking");
+        AliasAdder::useIndex = index;
+        AliasList bulk, single;
+        AddAll(bulk, {"first", "N7"});
+        AddAll(single, {"first", "N7"});
+        std::string bulkResults, singleResults;
+        {
+            AliasAdder adder(bulk);
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                const std::string command = "c" + std::to_string(i);
+                bulkResults += adder.Add(names[i].c_str(), command.c_str(), "p", 0) ? '+' : '-';
+                singleResults +=
+                    AddAlias(single, names[i].c_str(), command.c_str(), "p", 0) ? '+' : '-';
+            }
+        }
+        EXPECT_EQ(bulkResults, singleResults);
+        EXPECT_EQ(Names(bulk), Names(single));
+        ExpectChainAgrees(bulk);
+        // The list goes on as before once the adder is gone.
+        EXPECT_FALSE(AddAlias(bulk, "FIRST", "", "", 0));
+        EXPECT_TRUE(AddAlias(bulk, "last", "", "", 0));
+        EXPECT_EQ(Names(bulk).back(), "last");
+    }
+    AliasAdder::useIndex = true;
+}
