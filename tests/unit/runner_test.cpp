@@ -21,7 +21,7 @@ std::string Join(const std::vector<std::string>& items) {
     return out;
 }
 
-class RecordingHost final : public RunnerHost {
+class RecordingHost : public RunnerHost {
   public:
     std::string box;                 // the command box's text
     std::deque<bool> launchResults;  // results of the next launches; true when used up
@@ -30,6 +30,9 @@ class RecordingHost final : public RunnerHost {
     std::vector<std::string> launches;  // "line|dir|show" of each launch
     int readCapacity = -1;
     bool waiting = false;
+    bool windowAlive = true;
+    int closedDuringLaunch = 0;  // the n-th launch's failure box sees "&Close" chosen
+    int launchCount = 0;
 
     void ReadCommandText(char* buffer, int capacity) override {
         readCapacity = capacity;
@@ -43,6 +46,7 @@ class RecordingHost final : public RunnerHost {
         events.push_back("read");
     }
     void SetCommandText(const char* text) override {
+        EXPECT_TRUE(windowAlive) << "text set after the window was gone";
         box = text;
         events.push_back("text(" + box + ")");
     }
@@ -60,7 +64,12 @@ class RecordingHost final : public RunnerHost {
     bool Launch(const char* line, const char* dir, int show) override {
         EXPECT_TRUE(waiting) << "launch of '" << line << "' without the wait cursor";
         launches.push_back(std::string(line) + "|" + dir + "|" + std::to_string(show));
+        EXPECT_TRUE(windowAlive) << "launch of '" << line << "' after the window was gone";
         events.push_back("launch(" + std::string(line) + ")");
+        if (++launchCount == closedDuringLaunch) {
+            windowAlive = false;
+            events.push_back("closed");
+        }
         bool result = true;
         if (!launchResults.empty()) {
             result = launchResults.front();
@@ -75,10 +84,21 @@ class RecordingHost final : public RunnerHost {
     void AddToHistory(const char* text) override {
         events.push_back("history(" + std::string(text) + ")");
     }
-    void FillHistoryList() override { events.push_back("fill"); }
+    void FillHistoryList() override {
+        EXPECT_TRUE(windowAlive) << "list filled after the window was gone";
+        events.push_back("fill");
+    }
     void SaveState() override { events.push_back("save"); }
-    void HideWindow() override { events.push_back("hide"); }
-    void DestroyWindow() override { events.push_back("destroy"); }
+    void HideWindow() override {
+        EXPECT_TRUE(windowAlive) << "hidden after the window was gone";
+        events.push_back("hide");
+    }
+    void DestroyWindow() override {
+        EXPECT_TRUE(windowAlive) << "destroyed twice";
+        windowAlive = false;
+        events.push_back("destroy");
+    }
+    bool WindowExists() override { return windowAlive; }
     void ShowError(const char* text, bool windowAlive) override {
         events.push_back("error(" + std::string(text) + (windowAlive ? "|owner" : "|null") + ")");
     }
@@ -404,6 +424,44 @@ INSTANTIATE_TEST_SUITE_P(
                       SingleCase{true, 7, kSingleRecorded}, SingleCase{false, kAfterHide, {}},
                       SingleCase{false, kAfterClose, {}}, SingleCase{false, kAfterStay, {}},
                       SingleCase{false, 7, {}}));
+
+// ---------------------------------------------------------------------------------------
+// "&Close" chosen from the tray menu while a launcher failure box is up ends the run there.
+
+TEST(Runner, WindowClosedDuringAFailureBoxLaunchesNothingMore) {
+    for (int closedAt : {1, 2}) {
+        Fixture f;
+        f.settings.AfterCommand = kAfterHide;
+        f.host.launchResults = {false, false, true};
+        f.host.closedDuringLaunch = closedAt;
+        f.Run("a*b*c");
+        std::vector<std::string> expected = {"read", "wait", "launch(a)"};
+        if (closedAt == 2) {
+            expected.push_back("launch(b)");
+        }
+        expected.push_back("closed");
+        expected.push_back("restore");
+        EXPECT_EQ(Join(f.host.events), Join(expected)) << "closed during launch " << closedAt;
+    }
+}
+
+TEST(Runner, WindowClosedDuringTheLogoffFailureBoxIsNotDestroyedAgain) {
+    struct ClosingHost : RecordingHost {
+        void ShowError(const char* text, bool alive) override {
+            RecordingHost::ShowError(text, alive);
+            windowAlive = false;
+        }
+    };
+    ClosingHost host;
+    host.sessionResult = false;
+    host.box = "!logoff";
+    Settings settings{};
+    settings.AfterCommand = kAfterStay;
+    AliasList aliases;
+    RunCommandBox(host, aliases, settings);
+    EXPECT_EQ(Join(host.events), Join({"read", "history(!logoff)", "save", "fill", "text()",
+                                       "session(0)", kLogoffFailed}));
+}
 
 // ---------------------------------------------------------------------------------------
 // Text longer than 260 characters is cut before anything else.

@@ -9,11 +9,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/command_window.h"
 #include "res/resource.h"
 #include "run/launcher.h"
 #include "run/runner_win.h"
@@ -158,7 +160,8 @@ long HandleCount() {
 }
 
 // Answers the message boxes of this process from another thread: reads each one's
-// caption and text and presses OK.
+// caption and text and presses OK, or first does `onBox` and presses OK only if the box is
+// still there after that.
 class MessageBoxAnswerer {
   public:
     struct Seen {
@@ -167,7 +170,8 @@ class MessageBoxAnswerer {
         HICON icon;  // the image of the box's icon control, or null
     };
 
-    MessageBoxAnswerer() : thread_([this] { Loop(); }) {}
+    explicit MessageBoxAnswerer(std::function<void(HWND)> onBox = nullptr)
+        : onBox_(std::move(onBox)), thread_([this] { Loop(); }) {}
     ~MessageBoxAnswerer() { Stop(); }
 
     std::vector<Seen> Stop() {
@@ -224,7 +228,15 @@ class MessageBoxAnswerer {
             seen.icon = NULL;
             EnumChildWindows(dialog, FindIcon, reinterpret_cast<LPARAM>(&seen.icon));
             seen_.push_back(seen);
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            if (onBox_) {
+                onBox_(dialog);
+                for (int i = 0; i < 300 && IsWindow(dialog); ++i) {
+                    Sleep(10);
+                }
+            }
+            if (IsWindow(dialog)) {
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            }
             for (int i = 0; i < 500 && IsWindow(dialog); ++i) {
                 Sleep(10);
             }
@@ -233,6 +245,7 @@ class MessageBoxAnswerer {
 
     std::atomic<bool> stop_{false};
     std::vector<Seen> seen_;
+    std::function<void(HWND)> onBox_;
     std::thread thread_;
 };
 
@@ -659,6 +672,38 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowRunCase{"alias, stay", true, true, 7, true, true},
                       WindowRunCase{"failure, hide", false, false, kAfterHide, true, true},
                       WindowRunCase{"failure, close", false, false, kAfterClose, true, true}));
+
+// "&Close" from the tray menu while the failure box of the first piece is up: the command
+// window goes, and the second piece is not launched.
+TEST_F(LauncherTest, CloseDuringAFailureBoxLaunchesNothingMore) {
+    RegisterCommandWindowClass(GetModuleHandleA(NULL));
+    HWND window = CreateCommandWindow(GetModuleHandleA(NULL));
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOW);
+    g_app.window = window;
+    EmptyHistory(g_state.history);
+    g_state.settings.AfterCommand = kAfterHide;
+    lstrcpynA(g_state.settings.StartPath, dir_.c_str(), kTextBuffer);
+    const std::string record = dir_ + "\\after-close.rec";
+    const std::string line =
+        "Z:\\nowhere\\nothing.exe*\"" + Recorder() + "\" \"" + record + "\" second";
+    SetDlgItemTextA(window, IDC_COMMAND_BOX, line.c_str());
+
+    // What the tray menu's "&Close" sends while the box's own message loop runs.
+    MessageBoxAnswerer answerer([window](HWND) { PostMessageA(window, WM_COMMAND, ID_CLOSE, 0); });
+    CommandRunner(window);
+    const auto boxes = answerer.Stop();
+
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(IsWindow(window));
+    Sleep(1500);  // time enough for a launched recorder to write its record
+    EXPECT_FALSE(Exists(record)) << "the second piece was launched after the window was gone";
+    EXPECT_STREQ(g_state.history.Slots[0], "");
+    g_app.window = NULL;
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {  // the quit message of the window
+    }
+}
 
 TEST_F(LauncherTest, RunnerRefusalLeavesTheWindowAlone) {
     // Covered in detail by the portable tests; here only that the real box is read.

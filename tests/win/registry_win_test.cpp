@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -222,6 +223,39 @@ TEST_F(WinRegistryTest, DeleteValueAndKey) {
     EXPECT_FALSE(reg_.DeleteKey(RegRoot::CurrentUser, child.c_str())) << "already gone";
 }
 
+TEST_F(WinRegistryTest, ListsValuesAndDeletingOneMovesTheRestDown) {
+    for (const std::string& name :
+         {std::string("b"), std::string("A0"), std::string(), std::string(300, 'n')}) {
+        Put(name.c_str(), REG_SZ, {0});
+    }
+    RegKey key = Open();
+    std::uint32_t count = 0;
+    ASSERT_TRUE(reg_.ValueCount(key, &count));
+    EXPECT_EQ(count, 4u);
+    std::vector<std::string> names;
+    char name[16384];
+    for (std::uint32_t i = 0;; ++i) {
+        std::uint32_t size = sizeof(name);
+        if (!reg_.ValueNameAt(key, i, name, &size)) {
+            break;
+        }
+        EXPECT_EQ(size, std::strlen(name));
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"", "A0", "b", std::string(300, 'n')}));
+    const auto nameAt = [&](std::uint32_t index) {
+        std::uint32_t size = sizeof(name);
+        return reg_.ValueNameAt(key, index, name, &size) ? std::string(name) : "<none>";
+    };
+    const std::string second = nameAt(1);
+    ASSERT_TRUE(reg_.DeleteValue(key, nameAt(0).c_str()));
+    EXPECT_EQ(nameAt(0), second);
+    ASSERT_TRUE(reg_.ValueCount(key, &count));
+    EXPECT_EQ(count, 3u);
+    reg_.CloseKey(key);
+}
+
 TEST_F(WinRegistryTest, CreateOpensAnExistingKeyWithItsValues) {
     Put("kept", REG_BINARY, {9});
     RegKey key = nullptr;
@@ -337,6 +371,39 @@ TEST_F(StoreOnWinRegistry, RoundTripAndLayout) {
     ASSERT_TRUE(SaveState(reg_, loaded));
     EXPECT_FALSE(RawValue(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, &type, &run));
     ASSERT_TRUE(SaveState(reg_, loaded)) << "deleting the absent Run value again";
+}
+
+TEST_F(StoreOnWinRegistry, SaveOverMoreAliasesLeavesExactlyTheNewValues) {
+    AppState state;
+    ResetAndLoad(reg_, state, "C:\\windows", "C:\\Z");
+    ReleaseAliasList(state.aliases);  // without the first start's two
+    for (const char* name : {"a", "b", "c"}) {
+        AddAlias(state.aliases, name, "cmd", "dir", 0);
+    }
+    ASSERT_TRUE(SaveState(reg_, state));
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kAliasKeyPath, 0, KEY_ALL_ACCESS, &raw),
+              ERROR_SUCCESS);
+    RegSetValueExA(raw, "Note", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+    RemoveAlias(state.aliases, "a");
+    RemoveAlias(state.aliases, "c");
+    ASSERT_TRUE(SaveState(reg_, state));
+    std::vector<std::string> names;
+    char name[256];
+    DWORD length = sizeof(name);
+    for (DWORD i = 0;
+         RegEnumValueA(raw, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = sizeof(name)) {
+        names.push_back(name);
+    }
+    RegCloseKey(raw);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"A0", "C0", "P0", "W0"}));
+    AppState loaded;
+    ResetAndLoad(reg_, loaded, "C:\\windows", "C:\\Z");
+    ASSERT_NE(FirstAlias(loaded.aliases), nullptr);
+    EXPECT_STREQ(FirstAlias(loaded.aliases)->Name, "b");
+    EXPECT_EQ(FirstAlias(loaded.aliases)->Next, nullptr);
 }
 
 struct StoredCase {
