@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "state/alias_list.h"
+#include "case_name.h"
 
 namespace {
 
@@ -87,6 +88,14 @@ TEST_P(AliasDuplicate, RefusedWithoutRegardToCase) {
     EXPECT_STREQ(FirstAlias(list)->Command, "first");  // the old alias is untouched
 }
 
+std::string CaseName(const DuplicateCase& c) {
+    return case_name::FromText(c.existing) + "_then_" + case_name::FromText(c.added);
+}
+
+void PrintTo(const DuplicateCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, AliasDuplicate,
     testing::Values(DuplicateCase{"calc", "calc", false}, DuplicateCase{"calc", "Calc", false},
@@ -95,7 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                     DuplicateCase{"", "", false},
                     // The test sees the whole name: a 20-character name whose first 16
                     // match a stored one is accepted and stored cut.
-                    DuplicateCase{"abcdefghijklmnop", "abcdefghijklmnopqrst", true}));
+                    DuplicateCase{"abcdefghijklmnop", "abcdefghijklmnopqrst", true}),
+    case_name::Of<DuplicateCase>());
 
 TEST(AliasList, DuplicateAfterOthersAppendsAtEnd) {
     AliasList list;
@@ -125,11 +135,21 @@ TEST_P(AliasCut, TextsCutToTheirFields) {
     EXPECT_EQ(std::string(r->StartPath), path.substr(0, c.storedPath));
 }
 
+std::string CaseName(const CutCase& c) {
+    return "name_" + std::to_string(c.nameLength) + "_command_" + std::to_string(c.commandLength) +
+           "_path_" + std::to_string(c.pathLength);
+}
+
+void PrintTo(const CutCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, AliasCut,
                          testing::Values(CutCase{0, 0, 0, 0, 0, 0},
                                          CutCase{16, 260, 260, 16, 260, 260},
                                          CutCase{17, 261, 261, 16, 260, 260},
-                                         CutCase{20, 300, 1000, 16, 260, 260}));
+                                         CutCase{20, 300, 1000, 16, 260, 260}),
+                         case_name::Of<CutCase>());
 
 struct FindCase {
     const char* query;
@@ -150,11 +170,20 @@ TEST_P(AliasFind, WholeNameWithoutRegardToCase) {
     }
 }
 
+std::string CaseName(const FindCase& c) {
+    return case_name::FromText(c.query);
+}
+
+void PrintTo(const FindCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, AliasFind,
                          testing::Values(FindCase{"calc", "calc"}, FindCase{"CALC", "calc"},
                                          FindCase{"mail", "Mail"}, FindCase{"NOTES", "notes"},
                                          FindCase{"calc ", nullptr}, FindCase{"cal", nullptr},
-                                         FindCase{"calcx", nullptr}, FindCase{"", nullptr}));
+                                         FindCase{"calcx", nullptr}, FindCase{"", nullptr}),
+                         case_name::Of<FindCase>());
 
 TEST(AliasList, FindReturnsTheStoredRecord) {
     AliasList list;
@@ -180,13 +209,22 @@ TEST_P(AliasRemove, UnlinksExactMatchAndKeepsLinksAgreeing) {
     ExpectChainAgrees(list);
 }
 
+std::string CaseName(const RemoveCase& c) {
+    return case_name::FromText(c.removed);
+}
+
+void PrintTo(const RemoveCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, AliasRemove,
     testing::Values(RemoveCase{"first", {"middle", "last"}},
                     RemoveCase{"middle", {"first", "last"}},
                     RemoveCase{"last", {"first", "middle"}},
                     RemoveCase{"Middle", {"first", "middle", "last"}},  // exact match only
-                    RemoveCase{"none", {"first", "middle", "last"}}));
+                    RemoveCase{"none", {"first", "middle", "last"}}),
+    case_name::Of<RemoveCase>());
 
 TEST(AliasList, RemoveOnlyAliasEmptiesList) {
     AliasList list;

@@ -21,6 +21,7 @@
 #include "run/runner_win.h"
 #include "run/session_win.h"
 #include "state/process_win.h"
+#include "case_name.h"
 
 namespace {
 
@@ -340,9 +341,18 @@ TEST_P(LauncherProcess, ProgramWithArgumentsStartsInDirectoryWithShowCommand) {
     EXPECT_EQ(seen.count("show") ? seen.at("show") : "", std::to_string(c.show)) << Describe(seen);
 }
 
+std::string CaseName(const ProcessCase& c) {
+    return "show_" + std::to_string(c.show) + (c.inSubdir ? "_in_subdirectory" : "");
+}
+
+void PrintTo(const ProcessCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Win, LauncherProcess,
                          ::testing::Values(ProcessCase{1, false}, ProcessCase{2, true},
-                                           ProcessCase{3, false}, ProcessCase{3, true}));
+                                           ProcessCase{3, false}, ProcessCase{3, true}),
+                         case_name::Of<ProcessCase>());
 
 TEST_F(LauncherTest, EmptyStartDirectoryStartsInTheProgramsOwnDirectory) {
     // Process creation refuses "" as a directory; the launcher passes none instead.
@@ -397,8 +407,16 @@ TEST_P(LauncherDocument, OpensThroughTheShellWithoutProcessCreation) {
     EXPECT_FALSE(Exists(sub_ + "\\X.zrtdoc"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Win, LauncherDocument,
-                         ::testing::Values(DocumentCase{1}, DocumentCase{3}));
+std::string CaseName(const DocumentCase& c) {
+    return "show_" + std::to_string(c.show);
+}
+
+void PrintTo(const DocumentCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
+INSTANTIATE_TEST_SUITE_P(Win, LauncherDocument, ::testing::Values(DocumentCase{1}, DocumentCase{3}),
+                         case_name::Of<DocumentCase>());
 
 TEST_F(LauncherTest, ProbeWouldShowProcessCreationWhenTheShellFails) {
     // The counter-check of the document test: without the association the shell fails
@@ -456,6 +474,15 @@ TEST_P(LauncherFailure, OneMessageWithBothCodes) {
     EXPECT_EQ(boxes[0].icon, LoadIconA(NULL, IDI_ERROR));
 }
 
+std::string CaseName(const FailureCase& c) {
+    return case_name::FromTitle(c.line) +
+           (c.startDir[0] != '\0' ? "_in_" + case_name::FromTitle(c.startDir) : "");
+}
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Win, LauncherFailure,
     ::testing::Values(
@@ -466,7 +493,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Problem executing command.\r\n\r\nError codes: 3, 2"},
         // The shell does not find the file (2), process creation not the directory (267).
         FailureCase{"C:\\windows\\system32\\hostname.exe x", "C:\\no such directory",
-                    "Problem executing command.\r\n\r\nError codes: 2, 267"}));
+                    "Problem executing command.\r\n\r\nError codes: 2, 267"}),
+    case_name::Of<FailureCase>());
 
 TEST_F(LauncherTest, ThousandLaunchesLeaveNoHandle) {
     const std::string line = "\"" + Recorder() + "\" NUL";
@@ -567,11 +595,20 @@ TEST_P(SessionTokenSteps, PrivilegeEnabledOnlyForTheRequestAndTokenClosed) {
     EXPECT_EQ(after, before) << "token handle left open";
 }
 
+std::string CaseName(const SessionCase& c) {
+    return "flags_" + std::to_string(c.flags) + (c.accepted ? "_accepted" : "_refused");
+}
+
+void PrintTo(const SessionCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Win, SessionTokenSteps,
     ::testing::Values(SessionCase{EWX_LOGOFF, true}, SessionCase{EWX_SHUTDOWN, true},
                       SessionCase{EWX_REBOOT, true}, SessionCase{EWX_LOGOFF, false},
-                      SessionCase{EWX_SHUTDOWN, false}, SessionCase{EWX_REBOOT, false}));
+                      SessionCase{EWX_SHUTDOWN, false}, SessionCase{EWX_REBOOT, false}),
+    case_name::Of<SessionCase>());
 
 // ---------------------------------------------------------------------------------------
 // The runner in a real window: the command box, the history list, the cursor, the window.
@@ -664,6 +701,10 @@ TEST_P(RunnerWindow, RunsTheCommandBox) {
     }
 }
 
+void PrintTo(const WindowRunCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Win, RunnerWindow,
     ::testing::Values(WindowRunCase{"hide", false, true, kAfterHide, false, true},
@@ -671,7 +712,8 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowRunCase{"stay", false, true, kAfterStay, true, true},
                       WindowRunCase{"alias, stay", true, true, 7, true, true},
                       WindowRunCase{"failure, hide", false, false, kAfterHide, true, true},
-                      WindowRunCase{"failure, close", false, false, kAfterClose, true, true}));
+                      WindowRunCase{"failure, close", false, false, kAfterClose, true, true}),
+    case_name::By(&WindowRunCase::name));
 
 // "&Close" from the tray menu while the failure box of the first piece is up: the command
 // window goes, and the second piece is not launched.

@@ -15,6 +15,7 @@
 #include "state/registry_win.h"
 #include "state/settings_store.h"
 #include "state/state_win.h"
+#include "case_name.h"
 
 namespace {
 
@@ -147,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{
             "dword into a text buffer", REG_DWORD, {'A', 'B', 0, 0}, 261, true, {'A', 'B', 0, 0}},
         ReadCase{"binary into 1 byte", REG_BINARY, {7}, 1, true, {7}},
-        ReadCase{"empty binary", REG_BINARY, {}, 4, true, {}}));
+        ReadCase{"empty binary", REG_BINARY, {}, 4, true, {}}),
+    case_name::By(&ReadCase::title));
 
 TEST_F(WinRegistryTest, StringWithoutTerminatorNeverRunsPast) {
     // Stored without its terminator, and read into a buffer it fills exactly: whatever the
@@ -194,13 +196,25 @@ TEST_P(WriteValue, TypeAndBytesAsGiven) {
     EXPECT_EQ(Printable(data), Printable(GetParam().data));
 }
 
+std::string CaseName(const WriteCase& c) {
+    return std::string(c.type == RegType::String   ? "string"
+                       : c.type == RegType::Binary ? "binary"
+                                                   : "dword") +
+           "_of_" + std::to_string(c.data.size());
+}
+
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, WriteValue,
                          testing::Values(WriteCase{RegType::Binary, REG_BINARY, {1}},
                                          WriteCase{RegType::Binary, REG_BINARY, {0x74, 0x03}},
                                          WriteCase{RegType::Dword, REG_DWORD, {0xea, 0x03, 0, 0}},
                                          WriteCase{RegType::String, REG_SZ, {0}},
                                          WriteCase{RegType::String, REG_SZ,
-                                                   Bytes(std::string("C:\\x", 5))}));
+                                                   Bytes(std::string("C:\\x", 5))}),
+                         case_name::Of<WriteCase>());
 
 TEST_F(WinRegistryTest, DeleteValueAndKey) {
     RegKey key = Open();
@@ -454,7 +468,8 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCase{"StartPath 261 and terminator", "StartPath", REG_SZ, Bytes(k260 + "Z" + '\0'),
                    "C:\\"},
         StoredCase{"StartPath as binary", "StartPath", REG_BINARY, Bytes(std::string("E:\\\0x", 5)),
-                   "E:\\"}));
+                   "E:\\"}),
+    case_name::By(&StoredCase::title));
 
 // The Win32 operations on the process-wide state: a window with the command box and a
 // list box stands in for the command window.
