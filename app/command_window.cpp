@@ -206,14 +206,17 @@ HWND CreateCommandWindow(HINSTANCE instance) {
                               reinterpret_cast<DLGPROC>(CommandWindowProc), 0);
 }
 
+HICON TrayIcon() {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ZANTREL),
+                                         IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR | LR_SHARED));
+}
+
 bool AddTrayIcon(HWND window) {
     NOTIFYICONDATAA data;
     FillTrayRecord(data, window);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
-    data.hIcon =
-        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ZANTREL),
-                                      IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    data.hIcon = TrayIcon();
     lstrcpynA(data.szTip, "Zantrel", 64);
     return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
 }

@@ -11,6 +11,10 @@ bool RegisterCommandWindowClass(HINSTANCE instance);
 // Creates the (hidden) command window from its dialog template; null on failure.
 HWND CreateCommandWindow(HINSTANCE instance);
 
+// The tray icon's picture, icon 102 at 16 x 16. Loaded shared: every add, at start and again
+// for each "TaskbarCreated", uses the same handle, which the system frees with the program.
+HICON TrayIcon();
+
 // Adds and removes the tray icon of `window`.
 bool AddTrayIcon(HWND window);
 void RemoveTrayIcon(HWND window);

@@ -37,7 +37,7 @@ void RunSessionCommand(RunnerHost& host, const SessionCommandInfo& command, cons
     if (!host.EndSession(command.flags)) {
         host.ShowError(command.failure, !destroyed);
     }
-    if (command.destroysWindow && !destroyed) {
+    if (command.destroysWindow && !destroyed && host.WindowExists()) {
         host.DestroyWindow();
     }
 }
@@ -125,6 +125,8 @@ void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& s
         CopyText(startDir, settings.StartPath, sizeof startDir);
     }
 
+    // A failed launch shows a message box, whose message loop lets the tray menu end the
+    // program: once the window is gone, nothing more is launched.
     bool launched;
     const int count = CountCommands(line);
     if (count == 1) {
@@ -133,7 +135,7 @@ void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& s
         launched = false;
         const char* cursor = line;
         char piece[kTextBuffer];
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count && host.WindowExists(); ++i) {
             CutPiece(&cursor, piece, sizeof piece);
             launched = host.Launch(piece, startDir, showCommand);
         }
@@ -141,7 +143,7 @@ void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& s
 
     host.RestoreCursor();
 
-    if (!launched) {
+    if (!launched || !host.WindowExists()) {
         return;
     }
     host.AddToHistory(entered);

@@ -39,6 +39,10 @@ class RunnerHost {
     virtual void SaveState() = 0;
     virtual void HideWindow() = 0;
     virtual void DestroyWindow() = 0;
+    // False once the command window is gone: destroyed by this run, or by a command that
+    // reached it while a message box was up (the tray menu's "&Close"). From then on the
+    // run launches nothing more and touches no window.
+    virtual bool WindowExists() = 0;
     // An error message box. `windowAlive` is false once DestroyWindow has been called:
     // the message then has no owner.
     virtual void ShowError(const char* text, bool windowAlive) = 0;

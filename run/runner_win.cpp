@@ -32,6 +32,7 @@ class WindowRunnerHost final : public RunnerHost {
     void SaveState() override { ::SaveState(); }
     void HideWindow() override { ShowWindow(window_, SW_HIDE); }
     void DestroyWindow() override { ::DestroyWindow(window_); }
+    bool WindowExists() override { return IsWindow(window_) != FALSE; }
     void ShowError(const char* text, bool windowAlive) override {
         ShowMessage(windowAlive ? window_ : NULL, text, MB_ICONERROR | MB_OK);
     }

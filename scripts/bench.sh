@@ -1,29 +1,45 @@
 #!/usr/bin/env bash
 # Runs the benchmarks. Each compares with a baseline measured in the same run, so read
 # the ratios rather than the times.
-#   native (Release, no sanitizers): registry load/save and lookup, alias import/export
-#   under Wine: start-up against a bare Win32 program, Enter to started child against a
-#   direct CreateProcessA, Launcher against CreateProcessA, load and save on the real registry
-set -euo pipefail
+#   native (Release, no sanitizers): registry load/save and lookup, alias import/export,
+#     each load and import also as it was before the name index; repeated in random
+#     interleaving, medians reported
+#   under Wine: start-up against a bare Win32 program and against a floor program that makes
+#   start-up's platform calls, hot key to a ready window against a bare program on the same
+#   hot key, Enter to started child against a direct CreateProcessA, Launcher against
+#   CreateProcessA, load and save on the real registry, and the import from a real file
+# Exits 0 after a complete run, 1 when a benchmark failed (every other one still runs).
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" test
+"$root/scripts/install-deps.sh" test || exit 1
 . "$root/scripts/wine-env.sh"
 
-cmake -S "$root" -B "$root/build/bench-native" -DCMAKE_BUILD_TYPE=Release -DZANTREL_SANITIZE=OFF >/dev/null
-cmake --build "$root/build/bench-native" -j2 --target bench_state bench_exchange >/dev/null
-build_win >/dev/null
+cmake -S "$root" -B "$root/build/bench-native" -DCMAKE_BUILD_TYPE=Release -DZANTREL_SANITIZE=OFF \
+    >/dev/null || exit 1
+cmake --build "$root/build/bench-native" -j2 --target bench_state bench_exchange >/dev/null || exit 1
+build_win >/dev/null || exit 1
 
+failed=()
 for bench in bench_state bench_exchange; do
     echo "== $bench (native)"
-    "$root/build/bench-native/bin/$bench"
+    "$root/build/bench-native/bin/$bench" --benchmark_repetitions=5 \
+        --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true ||
+        failed+=("$bench")
 done
 
-need_display
+need_display || exit 1
 trap 'wineserver -k 2>/dev/null; stop_display' EXIT
 rm -rf "$root/build/wineprefix-bench"
 wine_prefix "$root/build/wineprefix-bench"
-for bench in bench_startup bench_enter bench_launch bench_state_win; do
+for bench in bench_startup bench_hotkey bench_enter bench_launch bench_state_win bench_exchange_win; do
     echo "== $bench (Wine)"
-    wine "$root/build/win/bin/$bench.exe"
-    wineserver -w || true
+    wine "$root/build/win/bin/$bench.exe" || failed+=("$bench")
+    wineserver -w
 done
+
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "failed: ${failed[*]}"
+    exit 1
+fi
+echo "all benchmarks ran"
+exit 0

@@ -69,7 +69,7 @@ if [ "$(id -u)" -eq 0 ] && [ -x "$build/native/bin/zantrel_unit_tests" ] && comm
     gtest_counts "read-only files as an ordinary user" "$build/readonly.log" $?
 fi
 
-# ---- Fuzzing the alias import
+# ---- Fuzzing the alias import and the registry load, sharing the time
 echo "== fuzzing for ${FUZZ_SECONDS:-60} s"
 mkdir -p "$build"
 if FUZZ_BUILD_DIR="$build/fuzz" "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-60}" >"$build/fuzz.log" 2>&1; then

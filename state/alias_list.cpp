@@ -6,6 +6,43 @@ AliasList::~AliasList() {
     ReleaseAliasList(*this);
 }
 
+namespace {
+
+// A new record after `last`, the texts cut to their fields; null without memory.
+AliasRecord* Append(AliasRecord* last, const char* name, const char* command, const char* startPath,
+                    std::uint32_t windowState) {
+    // calloc leaves both links empty.
+    AliasRecord* record = static_cast<AliasRecord*>(std::calloc(1, sizeof(AliasRecord)));
+    if (record == nullptr) {
+        return nullptr;
+    }
+    CopyText(record->Name, name, sizeof(record->Name));
+    CopyText(record->Command, command, sizeof(record->Command));
+    CopyText(record->StartPath, startPath, sizeof(record->StartPath));
+    record->WindowState = windowState;
+    record->Prev = last;
+    last->Next = record;
+    return record;
+}
+
+// The hash of a name's NoCaseKey; false when no key could be made.
+bool NameHash(const char* name, std::uint32_t* hash) {
+    // Sort keys take a few bytes per character; a name longer than this gets no key.
+    unsigned char key[1024];
+    const std::size_t length = NoCaseKey(name, key, sizeof(key));
+    if (length == 0) {
+        return false;
+    }
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (std::size_t i = 0; i < length; ++i) {
+        h = (h ^ key[i]) * 16777619u;
+    }
+    *hash = h;
+    return true;
+}
+
+}  // namespace
+
 bool AddAlias(AliasList& list, const char* name, const char* command, const char* startPath,
               std::uint32_t windowState) {
     // One walk does both: the duplicate test, which sees the whole name before it is cut
@@ -17,17 +54,102 @@ bool AddAlias(AliasList& list, const char* name, const char* command, const char
             return false;
         }
     }
-    // calloc leaves both links empty.
-    AliasRecord* record = static_cast<AliasRecord*>(std::calloc(1, sizeof(AliasRecord)));
+    return Append(last, name, command, startPath, windowState) != nullptr;
+}
+
+bool AliasAdder::useIndex = true;
+
+AliasAdder::AliasAdder(AliasList& list)
+    : list_(list), last_(&list.Sentinel), slots_(nullptr), capacity_(0), used_(0) {
+    bool indexed = useIndex && Grow();
+    while (last_->Next != nullptr) {
+        last_ = last_->Next;
+        indexed = indexed && Indexed(last_);
+    }
+    if (!indexed) {
+        Drop();
+    }
+}
+
+AliasAdder::~AliasAdder() {
+    Drop();
+}
+
+void AliasAdder::Drop() {
+    std::free(slots_);
+    slots_ = nullptr;
+    capacity_ = 0;
+    used_ = 0;
+}
+
+// Enters `record` into the index, growing it to stay at most half full. False when that
+// takes memory that is not there, or the name has no key: the index is then incomplete.
+bool AliasAdder::Indexed(const AliasRecord* record) {
+    std::uint32_t hash = 0;
+    if (!NameHash(record->Name, &hash) || (2 * (used_ + 1) > capacity_ && !Grow())) {
+        return false;
+    }
+    std::size_t at = hash & (capacity_ - 1);
+    while (slots_[at].record != nullptr) {
+        at = (at + 1) & (capacity_ - 1);
+    }
+    slots_[at] = Slot{const_cast<AliasRecord*>(record), hash};
+    ++used_;
+    return true;
+}
+
+bool AliasAdder::Grow() {
+    const std::size_t capacity = capacity_ == 0 ? 64 : 2 * capacity_;
+    Slot* slots = static_cast<Slot*>(std::calloc(capacity, sizeof(Slot)));
+    if (slots == nullptr) {
+        return false;
+    }
+    for (std::size_t i = 0; i < capacity_; ++i) {
+        if (slots_[i].record != nullptr) {
+            std::size_t at = slots_[i].hash & (capacity - 1);
+            while (slots[at].record != nullptr) {
+                at = (at + 1) & (capacity - 1);
+            }
+            slots[at] = slots_[i];
+        }
+    }
+    std::free(slots_);
+    slots_ = slots;
+    capacity_ = capacity;
+    return true;
+}
+
+bool AliasAdder::Add(const char* name, const char* command, const char* startPath,
+                     std::uint32_t windowState) {
+    std::uint32_t hash = 0;
+    if (capacity_ == 0 || !NameHash(name, &hash)) {
+        // No index, or a name without a key: the walk of AddAlias, from the known end on.
+        if (!AddAlias(list_, name, command, startPath, windowState)) {
+            return false;
+        }
+        while (last_->Next != nullptr) {
+            last_ = last_->Next;
+        }
+        if (capacity_ != 0 && !Indexed(last_)) {
+            Drop();
+        }
+        return true;
+    }
+    // Equal names have equal keys, so only the records of the same hash can be equal.
+    for (std::size_t at = hash & (capacity_ - 1); slots_[at].record != nullptr;
+         at = (at + 1) & (capacity_ - 1)) {
+        if (slots_[at].hash == hash && TextEqualNoCase(slots_[at].record->Name, name)) {
+            return false;
+        }
+    }
+    AliasRecord* record = Append(last_, name, command, startPath, windowState);
     if (record == nullptr) {
         return false;
     }
-    CopyText(record->Name, name, sizeof(record->Name));
-    CopyText(record->Command, command, sizeof(record->Command));
-    CopyText(record->StartPath, startPath, sizeof(record->StartPath));
-    record->WindowState = windowState;
-    record->Prev = last;
-    last->Next = record;
+    last_ = record;
+    if (!Indexed(record)) {
+        Drop();  // from here on every add walks the list
+    }
     return true;
 }
 

@@ -33,6 +33,41 @@ struct AliasList {
 bool AddAlias(AliasList& list, const char* name, const char* command, const char* startPath,
               std::uint32_t windowState);
 
+// Many adds in a row, as the registry load and the import make them: each Add has exactly
+// the result of AddAlias, but the duplicate test looks the name up in an index of the
+// list's names (by NoCaseKey, each match confirmed by the full comparison) instead of
+// walking the whole list. The index exists only as long as this object; meanwhile the list
+// must not change in any other way. Without memory for the index it walks, as AddAlias does.
+class AliasAdder {
+  public:
+    explicit AliasAdder(AliasList& list);
+    ~AliasAdder();
+    AliasAdder(const AliasAdder&) = delete;
+    AliasAdder& operator=(const AliasAdder&) = delete;
+
+    bool Add(const char* name, const char* command, const char* startPath,
+             std::uint32_t windowState);
+
+    // Cleared, adders walk the list for every add: what the index saves, measured by the
+    // benchmarks and compared by the tests.
+    static bool useIndex;
+
+  private:
+    struct Slot {
+        AliasRecord* record;  // null: free
+        std::uint32_t hash;
+    };
+    bool Indexed(const AliasRecord* record);
+    bool Grow();
+    void Drop();
+
+    AliasList& list_;
+    AliasRecord* last_;
+    Slot* slots_;
+    std::size_t capacity_;  // a power of two, or 0 when there is no index
+    std::size_t used_;
+};
+
 // The first alias whose whole name matches without regard to letter case, or null. The
 // record itself is returned: callers may change its fields in place within their limits.
 AliasRecord* FindAlias(const AliasList& list, const char* name);

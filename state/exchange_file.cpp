@@ -120,6 +120,7 @@ bool ImportFrom(AliasList& list, ByteSource& source) {
     }
     reader.ReadLine(line, kOtherLimit, nullptr);  // the version: not compared
 
+    AliasAdder adder(list);
     char name[kNameLimit + 1];
     char command[kTextLimit + 1];
     char startPath[kTextLimit + 1];
@@ -136,7 +137,7 @@ bool ImportFrom(AliasList& list, ByteSource& source) {
         if (endedBeforeState || (stateLength == 0 && !stateBreak)) {
             break;
         }
-        AddAlias(list, name, command, startPath, ParseWindowState(line));  // duplicates skipped
+        adder.Add(name, command, startPath, ParseWindowState(line));  // duplicates skipped
     }
     return true;
 }

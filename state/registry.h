@@ -28,6 +28,13 @@ class Registry {
     virtual bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
                             std::uint32_t size) = 0;
     virtual bool DeleteValue(RegKey key, const char* name) = 0;
+    // The number of values the key holds. False when it cannot be told.
+    virtual bool ValueCount(RegKey key, std::uint32_t* count) = 0;
+    // The name of the value at `index` (0 to the count - 1, in the registry's own order)
+    // into `name`, whose capacity is *size bytes, terminated; on success *size is its length
+    // without the terminator. False past the last value or when the name does not fit.
+    // Deleting the value at `index` moves the values after it down by one.
+    virtual bool ValueNameAt(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) = 0;
     // Deletes a key that has no subkeys, with its values.
     virtual bool DeleteKey(RegRoot root, const char* path) = 0;
     virtual void CloseKey(RegKey key) = 0;

@@ -56,6 +56,29 @@ bool WinRegistry::DeleteValue(RegKey key, const char* name) {
     return RegDeleteValueA(Handle(key), name) == ERROR_SUCCESS;
 }
 
+bool WinRegistry::ValueCount(RegKey key, std::uint32_t* count) {
+    DWORD values = 0;
+    if (RegQueryInfoKeyA(Handle(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    *count = values;
+    return true;
+}
+
+bool WinRegistry::ValueNameAt(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+    DWORD length = *size;
+    if (length == 0 ||
+        RegEnumValueA(Handle(key), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS ||
+        length >= *size) {
+        return false;
+    }
+    name[length] = '\0';
+    *size = length;
+    return true;
+}
+
 bool WinRegistry::DeleteKey(RegRoot root, const char* path) {
     return RegDeleteKeyA(RootKey(root), path) == ERROR_SUCCESS;
 }

@@ -11,6 +11,8 @@ class WinRegistry final : public Registry {
     bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
                     std::uint32_t size) override;
     bool DeleteValue(RegKey key, const char* name) override;
+    bool ValueCount(RegKey key, std::uint32_t* count) override;
+    bool ValueNameAt(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) override;
     bool DeleteKey(RegRoot root, const char* path) override;
     void CloseKey(RegKey key) override;
 };

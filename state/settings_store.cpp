@@ -79,24 +79,24 @@ bool ReadNumber(Registry& registry, RegKey key, const char* name, std::uint32_t 
     return true;
 }
 
-void WriteNumber(Registry& registry, RegKey key, const char* name, RegType type,
+bool WriteNumber(Registry& registry, RegKey key, const char* name, RegType type,
                  std::uint32_t width, std::uint32_t value) {
     const unsigned char bytes[4] = {
         static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
         static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-    registry.WriteValue(key, name, type, bytes, width);
+    return registry.WriteValue(key, name, type, bytes, width);
 }
 
 // Writes the text with its terminator, cut to capacity - 1 characters.
-void WriteText(Registry& registry, RegKey key, const char* name, const char* text,
+bool WriteText(Registry& registry, RegKey key, const char* name, const char* text,
                std::uint32_t capacity) {
     char buffer[kTextBuffer];
     if (capacity > sizeof(buffer)) {
         capacity = sizeof(buffer);
     }
     CopyText(buffer, text, capacity);
-    registry.WriteValue(key, name, RegType::String, buffer,
-                        static_cast<std::uint32_t>(std::strlen(buffer) + 1));
+    return registry.WriteValue(key, name, RegType::String, buffer,
+                               static_cast<std::uint32_t>(std::strlen(buffer) + 1));
 }
 
 void LoadSettings(Registry& registry, RegKey key, Settings& settings) {
@@ -125,6 +125,7 @@ void LoadSettings(Registry& registry, RegKey key, Settings& settings) {
 
 // Aliases A0, A1, ... until the first name that is missing or does not fit.
 void LoadAliases(Registry& registry, RegKey key, AliasList& aliases) {
+    AliasAdder adder(aliases);
     for (int index = 0;; ++index) {
         char valueName[16];
         char name[kNameBuffer];
@@ -144,7 +145,7 @@ void LoadAliases(Registry& registry, RegKey key, AliasList& aliases) {
         ValueName(valueName, 'W', index);
         ReadNumber(registry, key, valueName, 4, &windowState);
         // A name already loaded is skipped.
-        AddAlias(aliases, name, command, startPath, windowState);
+        adder.Add(name, command, startPath, windowState);
     }
 }
 
@@ -171,19 +172,110 @@ void SaveSettings(Registry& registry, RegKey key, const Settings& settings) {
     WriteText(registry, key, "StartPath", settings.StartPath, kTextBuffer);
 }
 
-void SaveAliases(Registry& registry, RegKey key, const AliasList& aliases) {
-    int index = 0;
+// What writing the aliases over the old values achieved.
+struct AliasesWritten {
+    int count;    // aliases written, so values A0 ... A<count - 1> and so on
+    bool names;   // every alias's A%d was written
+    bool fields;  // every C%d, P%d and W%d was written
+};
+
+// Writes each alias in list order over whatever the key holds at its index: C%d, P%d and
+// W%d first, A%d last. Until its name is written, the index still loads under its old name,
+// which is either an alias that is no longer in the list or a name already written before
+// it (the load skips it then), so no alias of the list ever loads with another's fields.
+// A name that cannot be written ends the writing: the aliases after it keep their old
+// values, where those of the list that were there before still load.
+AliasesWritten SaveAliases(Registry& registry, RegKey key, const AliasList& aliases) {
+    AliasesWritten written = {0, true, true};
     for (const AliasRecord* record = FirstAlias(aliases); record != nullptr;
-         record = record->Next, ++index) {
+         record = record->Next, ++written.count) {
         char valueName[16];
-        ValueName(valueName, 'A', index);
-        WriteText(registry, key, valueName, record->Name, kNameBuffer);
-        ValueName(valueName, 'C', index);
-        WriteText(registry, key, valueName, record->Command, kTextBuffer);
-        ValueName(valueName, 'P', index);
-        WriteText(registry, key, valueName, record->StartPath, kTextBuffer);
-        ValueName(valueName, 'W', index);
-        WriteNumber(registry, key, valueName, RegType::Dword, 4, record->WindowState);
+        ValueName(valueName, 'C', written.count);
+        written.fields &= WriteText(registry, key, valueName, record->Command, kTextBuffer);
+        ValueName(valueName, 'P', written.count);
+        written.fields &= WriteText(registry, key, valueName, record->StartPath, kTextBuffer);
+        ValueName(valueName, 'W', written.count);
+        written.fields &=
+            WriteNumber(registry, key, valueName, RegType::Dword, 4, record->WindowState);
+        ValueName(valueName, 'A', written.count);
+        if (!WriteText(registry, key, valueName, record->Name, kNameBuffer)) {
+            written.names = false;
+            break;
+        }
+    }
+    return written;
+}
+
+// True for the value names that a list of `count` aliases stores: A, C, P or W in either
+// case and an index below `count` in decimal without leading zeros.
+bool IsAliasValueName(const char* name, int count) {
+    const char kind = static_cast<char>(name[0] | 0x20);
+    if (kind != 'a' && kind != 'c' && kind != 'p' && kind != 'w') {
+        return false;
+    }
+    const char* digits = name + 1;
+    if (digits[0] < '0' || digits[0] > '9' || (digits[0] == '0' && digits[1] != '\0')) {
+        return false;
+    }
+    long long index = 0;
+    for (const char* p = digits; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9' || p - digits >= 10) {
+            return false;
+        }
+        index = index * 10 + (*p - '0');
+    }
+    return index < count;
+}
+
+// Deletes, in one walk over the key's values, every value that is not one of the
+// `count` aliases'. Returns how many were deleted.
+std::uint32_t DeleteOtherValues(Registry& registry, RegKey key, int count, std::uint32_t values) {
+    // Value names may be up to 16,383 characters long.
+    char name[16384];
+    std::uint32_t deleted = 0;
+    std::uint32_t index = 0;
+    // Every step either moves on or deletes one value, so this many steps see them all.
+    for (std::uint32_t steps = 0; steps < 2 * values + 2; ++steps) {
+        std::uint32_t size = sizeof(name);
+        if (!registry.ValueNameAt(key, index, name, &size)) {
+            break;
+        }
+        if (!IsAliasValueName(name, count) && registry.DeleteValue(key, name)) {
+            ++deleted;  // the next value has moved down to `index`
+        } else {
+            ++index;
+        }
+    }
+    return deleted;
+}
+
+// After the aliases were written over the old values: removes the values of aliases past
+// the new end and anything else the key holds, so that it keeps exactly four values per
+// alias. "A<count>" goes first: once it is gone no load reads past the new end, and a save
+// that stops after that leaves only values that nothing reads.
+//
+// When a name could not be written, the old values stay: those further on may be the only
+// copy of aliases that are still in the list.
+void RemoveOtherAliasValues(Registry& registry, RegKey key, const AliasesWritten& written) {
+    if (!written.names) {
+        return;
+    }
+    const std::uint32_t expected = 4u * static_cast<std::uint32_t>(written.count);
+    std::uint32_t values = 0;
+    if (!registry.ValueCount(key, &values) || (written.fields && values == expected)) {
+        return;  // nothing else there (or nothing to be learnt about the key)
+    }
+    char end[16];
+    ValueName(end, 'A', written.count);
+    char name[kNameBuffer];
+    if (!registry.DeleteValue(key, end) && ReadText(registry, key, end, name, sizeof(name))) {
+        return;  // the old alias there still loads: keep its fields with it
+    }
+    for (int walk = 0; walk < 3; ++walk) {
+        if (DeleteOtherValues(registry, key, written.count, values) == 0 ||
+            !registry.ValueCount(key, &values) || values <= expected) {
+            return;
+        }
     }
 }
 
@@ -268,11 +360,12 @@ bool SaveState(Registry& registry, const AppState& state) {
     SaveSettings(registry, key, settings);
     registry.CloseKey(key);
 
-    // The alias key is written afresh, so that numbering stays gap-free and removed
-    // aliases leave nothing behind.
-    registry.DeleteKey(RegRoot::CurrentUser, kAliasKeyPath);
+    // The alias key is never deleted: the aliases are written over the old values, and
+    // only then is what lies beyond them removed, so that a save that fails or stops part
+    // of the way still leaves every alias loadable.
     if (registry.CreateKey(RegRoot::CurrentUser, kAliasKeyPath, &key)) {
-        SaveAliases(registry, key, state.aliases);
+        const AliasesWritten written = SaveAliases(registry, key, state.aliases);
+        RemoveOtherAliasValues(registry, key, written);
         registry.CloseKey(key);
     }
 

@@ -19,3 +19,10 @@ bool TextEqual(const char* a, const char* b);
 // Comparison without regard to letter case. On Windows this is lstrcmpiA (the user's
 // locale); the native build folds ASCII letters.
 bool TextEqualNoCase(const char* a, const char* b);
+
+// A key for TextEqualNoCase: two texts that compare equal have equal keys, so a search can
+// look a text up by its key and compare only the texts whose keys match. Natively the ASCII
+// fold; on Windows the sort key by which lstrcmpiA compares (LCMapStringA with
+// LCMAP_SORTKEY | NORM_IGNORECASE in the thread's locale). Writes at most `capacity` bytes
+// to `key` and returns how many, or 0 when no key could be made.
+std::size_t NoCaseKey(const char* text, unsigned char* key, std::size_t capacity);

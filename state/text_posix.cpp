@@ -13,3 +13,19 @@ bool TextEqualNoCase(const char* a, const char* b) {
     }
     return FoldAscii(*p) == FoldAscii(*q);
 }
+
+std::size_t NoCaseKey(const char* text, unsigned char* key, std::size_t capacity) {
+    std::size_t n = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
+        if (n == capacity) {
+            return 0;
+        }
+        key[n++] = FoldAscii(*p);
+    }
+    // Never 0 for a key that could be made: the empty text has a key of one zero byte.
+    if (n == capacity) {
+        return 0;
+    }
+    key[n++] = 0;
+    return n;
+}

@@ -10,57 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz/checks.h"
 #include "state/exchange_file.h"
 
 namespace {
 
-void Fail(const char* what) {
-    std::fprintf(stderr, "exchange_file_fuzz: %s\n", what);
-    std::abort();
-}
-
-bool Terminated(const char* text, std::size_t capacity) {
-    return std::memchr(text, '\0', capacity) != nullptr;
-}
-
-// Checks the chain and the records; returns the number of aliases.
-std::size_t CheckList(const AliasList& list) {
-    if (list.Sentinel.Prev != nullptr) {
-        Fail("the sentinel has a predecessor");
-    }
-    std::size_t count = 0;
-    const AliasRecord* previous = &list.Sentinel;
-    for (const AliasRecord* r = FirstAlias(list); r != nullptr; r = r->Next) {
-        if (r->Prev != previous) {
-            Fail("Prev does not point back to the record before");
-        }
-        if (!Terminated(r->Name, sizeof(r->Name)) || std::strlen(r->Name) > 16) {
-            Fail("name longer than 16 characters");
-        }
-        if (!Terminated(r->Command, sizeof(r->Command)) || std::strlen(r->Command) > 260) {
-            Fail("command longer than 260 characters");
-        }
-        if (!Terminated(r->StartPath, sizeof(r->StartPath)) || std::strlen(r->StartPath) > 260) {
-            Fail("start path longer than 260 characters");
-        }
-        if (FindAlias(list, r->Name) != r) {
-            Fail("a name is used twice");
-        }
-        previous = r;
-        ++count;
-    }
-    std::size_t back = 0;
-    for (const AliasRecord* r = previous; r != &list.Sentinel; r = r->Prev) {
-        if (r == nullptr || r->Prev == nullptr || r->Prev->Next != r) {
-            Fail("the backward walk does not reach the sentinel");
-        }
-        ++back;
-    }
-    if (back != count) {
-        Fail("forward and backward walks differ in length");
-    }
-    return count;
-}
+const char kTarget[] = "exchange_file_fuzz";
 
 bool HoldsCtrlZ(const AliasList& list) {
     for (const AliasRecord* r = FirstAlias(list); r != nullptr; r = r->Next) {
@@ -91,33 +46,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AliasList list;
     AddAlias(list, "ed", "notepad.exe", "C:\\", 1);  // so that duplicates are met as well
     bool ok = ImportAliasesFromMemory(list, data, size);
-    std::size_t count = CheckList(list);
+    std::size_t count = CheckList(kTarget, list);
     if (!ok && count != 1) {
-        Fail("a failed import added aliases");
+        Fail(kTarget, "a failed import added aliases");
     }
 
     // What the export writes reads back as the same aliases. A text holding a byte 1A cannot
     // travel (the reader takes it as the end of the data), so such lists are left out.
     if (!HoldsCtrlZ(list)) {
         if (!ExportAliases(list, ScratchPath())) {
-            Fail("export failed");
+            Fail(kTarget, "export failed");
         }
         AliasList again;
         if (!ImportAliases(again, ScratchPath())) {
-            Fail("the exported file does not import");
+            Fail(kTarget, "the exported file does not import");
         }
-        const AliasRecord* b = FirstAlias(again);
-        for (const AliasRecord* a = FirstAlias(list); a != nullptr; a = a->Next, b = b->Next) {
-            if (b == nullptr || std::strcmp(a->Name, b->Name) != 0 ||
-                std::strcmp(a->Command, b->Command) != 0 ||
-                std::strcmp(a->StartPath, b->StartPath) != 0 || a->WindowState != b->WindowState) {
-                Fail("export then import changed the aliases");
-            }
+        if (!SameAliases(list, again)) {
+            Fail(kTarget, "export then import changed the aliases");
         }
-        if (b != nullptr) {
-            Fail("export then import added aliases");
-        }
-        CheckList(again);
+        CheckList(kTarget, again);
         unlink(ScratchPath());
     }
     return 0;

@@ -2,12 +2,14 @@
 // chain after removals.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "state/alias_list.h"
+#include "case_name.h"
 
 namespace {
 
@@ -86,6 +88,14 @@ TEST_P(AliasDuplicate, RefusedWithoutRegardToCase) {
     EXPECT_STREQ(FirstAlias(list)->Command, "first");  // the old alias is untouched
 }
 
+std::string CaseName(const DuplicateCase& c) {
+    return case_name::FromText(c.existing) + "_then_" + case_name::FromText(c.added);
+}
+
+void PrintTo(const DuplicateCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, AliasDuplicate,
     testing::Values(DuplicateCase{"calc", "calc", false}, DuplicateCase{"calc", "Calc", false},
@@ -94,7 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                     DuplicateCase{"", "", false},
                     // The test sees the whole name: a 20-character name whose first 16
                     // match a stored one is accepted and stored cut.
-                    DuplicateCase{"abcdefghijklmnop", "abcdefghijklmnopqrst", true}));
+                    DuplicateCase{"abcdefghijklmnop", "abcdefghijklmnopqrst", true}),
+    case_name::Of<DuplicateCase>());
 
 TEST(AliasList, DuplicateAfterOthersAppendsAtEnd) {
     AliasList list;
@@ -124,11 +135,21 @@ TEST_P(AliasCut, TextsCutToTheirFields) {
     EXPECT_EQ(std::string(r->StartPath), path.substr(0, c.storedPath));
 }
 
+std::string CaseName(const CutCase& c) {
+    return "name_" + std::to_string(c.nameLength) + "_command_" + std::to_string(c.commandLength) +
+           "_path_" + std::to_string(c.pathLength);
+}
+
+void PrintTo(const CutCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, AliasCut,
                          testing::Values(CutCase{0, 0, 0, 0, 0, 0},
                                          CutCase{16, 260, 260, 16, 260, 260},
                                          CutCase{17, 261, 261, 16, 260, 260},
-                                         CutCase{20, 300, 1000, 16, 260, 260}));
+                                         CutCase{20, 300, 1000, 16, 260, 260}),
+                         case_name::Of<CutCase>());
 
 struct FindCase {
     const char* query;
@@ -149,11 +170,20 @@ TEST_P(AliasFind, WholeNameWithoutRegardToCase) {
     }
 }
 
+std::string CaseName(const FindCase& c) {
+    return case_name::FromText(c.query);
+}
+
+void PrintTo(const FindCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, AliasFind,
                          testing::Values(FindCase{"calc", "calc"}, FindCase{"CALC", "calc"},
                                          FindCase{"mail", "Mail"}, FindCase{"NOTES", "notes"},
                                          FindCase{"calc ", nullptr}, FindCase{"cal", nullptr},
-                                         FindCase{"calcx", nullptr}, FindCase{"", nullptr}));
+                                         FindCase{"calcx", nullptr}, FindCase{"", nullptr}),
+                         case_name::Of<FindCase>());
 
 TEST(AliasList, FindReturnsTheStoredRecord) {
     AliasList list;
@@ -179,13 +209,22 @@ TEST_P(AliasRemove, UnlinksExactMatchAndKeepsLinksAgreeing) {
     ExpectChainAgrees(list);
 }
 
+std::string CaseName(const RemoveCase& c) {
+    return case_name::FromText(c.removed);
+}
+
+void PrintTo(const RemoveCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, AliasRemove,
     testing::Values(RemoveCase{"first", {"middle", "last"}},
                     RemoveCase{"middle", {"first", "last"}},
                     RemoveCase{"last", {"first", "middle"}},
                     RemoveCase{"Middle", {"first", "middle", "last"}},  // exact match only
-                    RemoveCase{"none", {"first", "middle", "last"}}));
+                    RemoveCase{"none", {"first", "middle", "last"}}),
+    case_name::Of<RemoveCase>());
 
 TEST(AliasList, RemoveOnlyAliasEmptiesList) {
     AliasList list;
@@ -238,3 +277,59 @@ TEST(AliasList, TenThousandAliasesReleaseWithoutDeepCalls) {
 }
 
 }  // namespace
+
+// Many adds through an AliasAdder, over a list that already holds aliases, give the same
+// results and the same list as the same adds through AddAlias: names equal in another
+// case, names cut to 16 characters that then equal a stored one, empty names, bytes above
+// 127, and enough aliases for the index to grow several times.
+TEST(AliasAdder, SameResultsAndListAsAddAliasOneByOne) {
+    std::vector<std::string> names = {"",
+                                      "",
+                                      "Calc",
+                                      "cALC",
+                                      "x",
+                                      std::string(20, 'q'),
+                                      std::string(16, 'Q') + "other",
+                                      "\xC4hre",
+                                      "\xE4hre",
+                                      "a b",
+                                      "A B",
+                                      "\x7F",
+                                      "@",
+                                      "`"};
+    std::srand(12);
+    for (int i = 0; i < 3000; ++i) {
+        std::string name = "n" + std::to_string(std::rand() % 2000);
+        if (std::rand() % 3 == 0) {
+            for (char& c : name) {
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            }
+        }
+        names.push_back(name);
+    }
+    for (bool index : {true, false}) {
+        SCOPED_TRACE(index ? "with the index" : "walking");
+        AliasAdder::useIndex = index;
+        AliasList bulk, single;
+        AddAll(bulk, {"first", "N7"});
+        AddAll(single, {"first", "N7"});
+        std::string bulkResults, singleResults;
+        {
+            AliasAdder adder(bulk);
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                const std::string command = "c" + std::to_string(i);
+                bulkResults += adder.Add(names[i].c_str(), command.c_str(), "p", 0) ? '+' : '-';
+                singleResults +=
+                    AddAlias(single, names[i].c_str(), command.c_str(), "p", 0) ? '+' : '-';
+            }
+        }
+        EXPECT_EQ(bulkResults, singleResults);
+        EXPECT_EQ(Names(bulk), Names(single));
+        ExpectChainAgrees(bulk);
+        // The list goes on as before once the adder is gone.
+        EXPECT_FALSE(AddAlias(bulk, "FIRST", "", "", 0));
+        EXPECT_TRUE(AddAlias(bulk, "last", "", "", 0));
+        EXPECT_EQ(Names(bulk).back(), "last");
+    }
+    AliasAdder::useIndex = true;
+}

@@ -1,6 +1,7 @@
 // The alias exchange file: exact bytes written, what an import adds, and how it copes with
 // files that other programs or people wrote.
 #include "state/exchange_file.h"
+#include "case_name.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -504,7 +505,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCaseText{" \t\n\v\f\r-2", 4294967294u}, StateCaseText{"1 2", 1},
                       StateCaseText{"\xA0"
                                     "5",
-                                    0}));
+                                    0}),
+    case_name::ByText(&StateCaseText::text));
 
 // --- Files that cannot be used --------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "case_name.h"
 #include "state/history.h"
 
 namespace {
@@ -22,6 +23,10 @@ struct AddCase {
     std::vector<std::string> added;
     std::vector<std::string> expected;  // slots 0.. ; the rest must be empty
 };
+
+void PrintTo(const AddCase& c, std::ostream* os) {
+    *os << c.title;
+}
 
 class HistoryAdd : public testing::TestWithParam<AddCase> {};
 
@@ -45,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddCase{"only slot 0 is compared", {"a", "b", "a"}, {"a", "b", "a"}},
         AddCase{"other case below the top is added", {"Calc", "x", "calc"}, {"calc", "x", "Calc"}},
         AddCase{"empty text into an empty history changes nothing", {""}, {}}),
-    [](const testing::TestParamInfo<AddCase>& info) { return std::to_string(info.index); });
+    case_name::By(&AddCase::title));
 
 TEST(History, TwentyOneEntriesDropTheOldest) {
     CommandHistory h{};

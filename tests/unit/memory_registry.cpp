@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 const char* RegTypeName(RegType type) {
     switch (type) {
@@ -55,6 +56,7 @@ bool MemoryRegistry::CountMutation(const std::string& description) {
 }
 
 void MemoryRegistry::Create(const std::string& full) {
+    ++generation_;
     // Parents come into being with their child, as RegCreateKeyEx does.
     for (std::size_t at = full.find('\\', 5); at != std::string::npos;
          at = full.find('\\', at + 1)) {
@@ -133,6 +135,7 @@ bool MemoryRegistry::WriteValue(RegKey key, const char* name, RegType type, cons
         return false;
     }
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    ++generation_;
     found->second.values[Fold(name)] = {name, Value{type, {bytes, bytes + size}}};
     return true;
 }
@@ -144,10 +147,49 @@ bool MemoryRegistry::DeleteValue(RegKey key, const char* name) {
     if (!CountMutation("DeleteValue " + where + " " + name)) {
         return false;
     }
+    ++generation_;
     if (found == keys_.end() || !handle->writable || found->second.values.erase(Fold(name)) == 0) {
         log_.back() = "FAILED " + log_.back();
         return false;
     }
+    return true;
+}
+
+bool MemoryRegistry::ValueCount(RegKey key, std::uint32_t* count) {
+    auto found = keys_.find(Use(key)->key);
+    if (found == keys_.end()) {
+        return false;
+    }
+    *count = static_cast<std::uint32_t>(found->second.values.size());
+    return true;
+}
+
+bool MemoryRegistry::ValueNameAt(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+    const std::string& folded = Use(key)->key;
+    auto found = keys_.find(folded);
+    if (found == keys_.end() || index >= found->second.values.size()) {
+        return false;
+    }
+    const auto& values = found->second.values;
+    Listing& l = listing_;
+    const bool fresh = l.generation == generation_ && l.key == folded;
+    if (fresh && l.index == index) {
+        // the same value again
+    } else if (fresh && l.index + 1 == index) {
+        ++l.at;
+    } else {
+        l.at = values.begin();
+        std::advance(l.at, index);
+    }
+    l.key = folded;
+    l.index = index;
+    l.generation = generation_;
+    const std::string& stored = l.at->second.first;
+    if (stored.size() + 1 > *size) {
+        return false;
+    }
+    std::memcpy(name, stored.c_str(), stored.size() + 1);
+    *size = static_cast<std::uint32_t>(stored.size());
     return true;
 }
 
@@ -167,6 +209,7 @@ bool MemoryRegistry::DeleteKey(RegRoot root, const char* path) {
         log_.back() = "FAILED " + log_.back();
         return false;
     }
+    ++generation_;
     keys_.erase(folded);
     return true;
 }
@@ -184,6 +227,7 @@ void MemoryRegistry::PutValue(RegRoot root, const std::string& path, const std::
                               RegType type, const std::vector<unsigned char>& data) {
     const std::string full = FullPath(root, path);
     Create(full);
+    ++generation_;
     keys_[Fold(full)].values[Fold(name)] = {name, Value{type, data}};
 }
 
@@ -205,6 +249,7 @@ void MemoryRegistry::PutDword(RegRoot root, const std::string& path, const std::
 
 void MemoryRegistry::RemoveKey(RegRoot root, const std::string& path) {
     const std::string folded = Fold(FullPath(root, path));
+    ++generation_;
     for (auto it = keys_.begin(); it != keys_.end();) {
         if (it->first == folded || it->first.compare(0, folded.size() + 1, folded + "\\") == 0) {
             it = keys_.erase(it);
@@ -217,6 +262,7 @@ void MemoryRegistry::RemoveKey(RegRoot root, const std::string& path) {
 void MemoryRegistry::RemoveValue(RegRoot root, const std::string& path, const std::string& name) {
     auto found = keys_.find(Fold(FullPath(root, path)));
     if (found != keys_.end()) {
+        ++generation_;
         found->second.values.erase(Fold(name));
     }
 }

@@ -1,7 +1,8 @@
 // An in-memory registry for the tests and benchmarks of the settings store. It behaves
 // like the real one where the store depends on it (keys and value names without regard to
 // letter case, any value type readable, a too-long read fails and leaves the buffer
-// scribbled over, deleting a key with subkeys fails) and can fail on demand: a key that
+// scribbled over, deleting a key with subkeys fails, values listed in the order of their
+// names without regard to case) and can fail on demand: a key that
 // cannot be created, the full access to the machine-wide keys refused, and the k-th
 // mutating call (CreateKey, WriteValue, DeleteValue, DeleteKey) failing alone or together
 // with every one after it, as when the program ends in the middle of a save.
@@ -31,6 +32,8 @@ class MemoryRegistry final : public Registry {
     bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
                     std::uint32_t size) override;
     bool DeleteValue(RegKey key, const char* name) override;
+    bool ValueCount(RegKey key, std::uint32_t* count) override;
+    bool ValueNameAt(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) override;
     bool DeleteKey(RegRoot root, const char* path) override;
     void CloseKey(RegKey key) override;
 
@@ -85,6 +88,15 @@ class MemoryRegistry final : public Registry {
     bool CountMutation(const std::string& description);
     void Create(const std::string& full);
 
+    // The last listed value, so that listing a key one index after the other is not
+    // quadratic; any change to the contents makes it stale.
+    struct Listing {
+        std::string key;
+        std::uint32_t index = 0;
+        std::map<std::string, std::pair<std::string, Value>>::const_iterator at;
+        unsigned long generation = 0;
+    };
+
     std::map<std::string, Key> keys_;           // folded full path -> key
     std::map<std::uintptr_t, Handle> handles_;  // open keys by number; RegKey is the number
     std::uintptr_t nextHandle_ = 1;
@@ -93,6 +105,8 @@ class MemoryRegistry final : public Registry {
     FailMode failMode_ = FailMode::Only;
     int mutations_ = 0;
     std::vector<std::string> log_;
+    unsigned long generation_ = 1;  // counts changes of the contents
+    Listing listing_;
 };
 
 const char* RegTypeName(RegType type);

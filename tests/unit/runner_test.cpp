@@ -10,6 +10,7 @@
 #include "run/runner.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
+#include "case_name.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ std::string Join(const std::vector<std::string>& items) {
     return out;
 }
 
-class RecordingHost final : public RunnerHost {
+class RecordingHost : public RunnerHost {
   public:
     std::string box;                 // the command box's text
     std::deque<bool> launchResults;  // results of the next launches; true when used up
@@ -30,6 +31,9 @@ class RecordingHost final : public RunnerHost {
     std::vector<std::string> launches;  // "line|dir|show" of each launch
     int readCapacity = -1;
     bool waiting = false;
+    bool windowAlive = true;
+    int closedDuringLaunch = 0;  // the n-th launch's failure box sees "&Close" chosen
+    int launchCount = 0;
 
     void ReadCommandText(char* buffer, int capacity) override {
         readCapacity = capacity;
@@ -43,6 +47,7 @@ class RecordingHost final : public RunnerHost {
         events.push_back("read");
     }
     void SetCommandText(const char* text) override {
+        EXPECT_TRUE(windowAlive) << "text set after the window was gone";
         box = text;
         events.push_back("text(" + box + ")");
     }
@@ -60,7 +65,12 @@ class RecordingHost final : public RunnerHost {
     bool Launch(const char* line, const char* dir, int show) override {
         EXPECT_TRUE(waiting) << "launch of '" << line << "' without the wait cursor";
         launches.push_back(std::string(line) + "|" + dir + "|" + std::to_string(show));
+        EXPECT_TRUE(windowAlive) << "launch of '" << line << "' after the window was gone";
         events.push_back("launch(" + std::string(line) + ")");
+        if (++launchCount == closedDuringLaunch) {
+            windowAlive = false;
+            events.push_back("closed");
+        }
         bool result = true;
         if (!launchResults.empty()) {
             result = launchResults.front();
@@ -75,10 +85,21 @@ class RecordingHost final : public RunnerHost {
     void AddToHistory(const char* text) override {
         events.push_back("history(" + std::string(text) + ")");
     }
-    void FillHistoryList() override { events.push_back("fill"); }
+    void FillHistoryList() override {
+        EXPECT_TRUE(windowAlive) << "list filled after the window was gone";
+        events.push_back("fill");
+    }
     void SaveState() override { events.push_back("save"); }
-    void HideWindow() override { events.push_back("hide"); }
-    void DestroyWindow() override { events.push_back("destroy"); }
+    void HideWindow() override {
+        EXPECT_TRUE(windowAlive) << "hidden after the window was gone";
+        events.push_back("hide");
+    }
+    void DestroyWindow() override {
+        EXPECT_TRUE(windowAlive) << "destroyed twice";
+        windowAlive = false;
+        events.push_back("destroy");
+    }
+    bool WindowExists() override { return windowAlive; }
     void ShowError(const char* text, bool windowAlive) override {
         events.push_back("error(" + std::string(text) + (windowAlive ? "|owner" : "|null") + ")");
     }
@@ -107,6 +128,21 @@ struct Fixture {
     }
 };
 
+// "hide", "close", "stay" or "after_7": for the names of the cases.
+std::string AfterName(std::int32_t afterCommand) {
+    switch (afterCommand) {
+        case kAfterHide:
+            return "hide";
+        case kAfterClose:
+            return "close";
+        case kAfterStay:
+            return "stay";
+        default:
+            return afterCommand < 0 ? "after_minus_" + std::to_string(-afterCommand)
+                                    : "after_" + std::to_string(afterCommand);
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Refusals: a beep and nothing else; the text stays.
 
@@ -122,7 +158,10 @@ TEST_P(Refusal, OnlyBeeps) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runner, Refusal,
-                         ::testing::Values("", " notepad", " ", "*x", "*", "**a*b"));
+                         ::testing::Values("", " notepad", " ", "*x", "*", "**a*b"),
+                         [](const ::testing::TestParamInfo<const char*>& i) {
+                             return case_name::FromText(i.param);
+                         });
 
 // ---------------------------------------------------------------------------------------
 // Session commands: recognised as a whole without regard to case, recorded as typed.
@@ -152,13 +191,22 @@ TEST_P(SessionRecognition, IsSessionCommandOrLaunchedAsTyped) {
     EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
 }
 
+std::string CaseName(const SessionCase& c) {
+    return case_name::FromText(c.text);
+}
+
+void PrintTo(const SessionCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Runner, SessionRecognition,
     ::testing::Values(SessionCase{"!shutdown", true, 1}, SessionCase{"!SHUTDOWN", true, 1},
                       SessionCase{"!Reboot", true, 2}, SessionCase{"!reboot", true, 2},
                       SessionCase{"!LogOff", true, 0}, SessionCase{"!shutdown ", false, 0},
                       SessionCase{"!shutdownx", false, 0}, SessionCase{"!log", false, 0},
-                      SessionCase{"shutdown", false, 0}));
+                      SessionCase{"shutdown", false, 0}),
+    case_name::Of<SessionCase>());
 
 TEST(Runner, SessionCommandIsNeverAnAlias) {
     Fixture f;
@@ -197,6 +245,15 @@ const char kShutdownFailed[] = "error(Error shutting down system.|owner)";
 const char kRebootFailed[] = "error(Error restarting system.|owner)";
 const char kLogoffFailed[] = "error(Error logging off.|owner)";
 
+std::string CaseName(const SessionStepsCase& c) {
+    return case_name::FromText(c.text) + "_" + AfterName(c.afterCommand) +
+           (c.succeeds ? "_ok" : "_failing");
+}
+
+void PrintTo(const SessionStepsCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Runner, SessionSteps,
     ::testing::Values(
@@ -232,7 +289,8 @@ INSTANTIATE_TEST_SUITE_P(
                          {"destroy", "session(0)", "error(Error logging off.|null)"}},
         SessionStepsCase{"!logoff", kAfterStay, true, {"session(0)", "destroy"}},
         SessionStepsCase{"!LOGOFF", kAfterStay, false, {"session(0)", kLogoffFailed, "destroy"}},
-        SessionStepsCase{"!logoff", 7, false, {"session(0)", kLogoffFailed, "destroy"}}));
+        SessionStepsCase{"!logoff", 7, false, {"session(0)", kLogoffFailed, "destroy"}}),
+    case_name::Of<SessionStepsCase>());
 
 // ---------------------------------------------------------------------------------------
 // What is launched, where and how, for aliases and plain text.
@@ -256,6 +314,14 @@ TEST_P(Resolution, LaunchesWithDirectoryAndShowCommand) {
     EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
 }
 
+std::string CaseName(const ResolveCase& c) {
+    return case_name::FromText(c.text) + "_state_" + std::to_string(c.aliasState);
+}
+
+void PrintTo(const ResolveCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Runner, Resolution,
     ::testing::Values(ResolveCase{"ed", kStateNormal, "notepad.exe|D:\\docs|1"},
@@ -266,7 +332,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ResolveCase{"nodir", kStateMaximized, "calc.exe||3"},
                       ResolveCase{"ed readme.txt", kStateMaximized, "ed readme.txt|C:\\|1"},
                       ResolveCase{"ed ", kStateMinimized, "ed |C:\\|1"},
-                      ResolveCase{"notepad", kStateMaximized, "notepad|C:\\|1"}));
+                      ResolveCase{"notepad", kStateMaximized, "notepad|C:\\|1"}),
+    case_name::Of<ResolveCase>());
 
 TEST(Runner, AliasWithSeveralCommandsUsesItsDirectoryAndShowForEach) {
     Fixture f;
@@ -299,6 +366,14 @@ TEST_P(Pieces, LaunchedInOrderWithoutLosingText) {
     EXPECT_EQ(f.host.Count("history(" + std::string(c.line) + ")"), 1) << Join(f.host.events);
 }
 
+std::string CaseName(const PiecesCase& c) {
+    return case_name::FromText(c.line);
+}
+
+void PrintTo(const PiecesCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Runner, Pieces,
     ::testing::Values(PiecesCase{"a*b", {"a", "b"}}, PiecesCase{"a*b*", {"a", "b"}},
@@ -308,7 +383,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PiecesCase{"copy a* b", {"copy a* b"}}, PiecesCase{"a* b*c", {"a* b", "c"}},
                       PiecesCase{"a**b", {"a*", "b"}}, PiecesCase{"a*b**", {"a", "b*"}},
                       PiecesCase{"a*b*c", {"a", "b", "c"}}, PiecesCase{"x*1*.", {"x", "1", "."}},
-                      PiecesCase{"a *b", {"a ", "b"}}, PiecesCase{"a* *b", {"a* ", "b"}}));
+                      PiecesCase{"a *b", {"a ", "b"}}, PiecesCase{"a* *b", {"a* ", "b"}}),
+    case_name::Of<PiecesCase>());
 
 TEST(Runner, LongestLineOfSingleLetterCommands) {
     std::string line;
@@ -363,6 +439,18 @@ std::vector<std::string> Then(std::vector<std::string> first, const char* last) 
     return first;
 }
 
+std::string CaseName(const OutcomeCase& c) {
+    std::string name;
+    for (bool ok : c.results) {
+        name += ok ? "ok_" : "fail_";
+    }
+    return name + AfterName(c.afterCommand);
+}
+
+void PrintTo(const OutcomeCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Runner, Outcome,
     ::testing::Values(OutcomeCase{{true, true, false}, kAfterHide, {}},
@@ -373,7 +461,8 @@ INSTANTIATE_TEST_SUITE_P(
                       OutcomeCase{{true, true, true}, kAfterStay, kRecorded},
                       OutcomeCase{{true, true, true}, 7, kRecorded},
                       OutcomeCase{{true, true, true}, -1, kRecorded},
-                      OutcomeCase{{true, true, true}, 2, kRecorded}));
+                      OutcomeCase{{true, true, true}, 2, kRecorded}),
+    case_name::Of<OutcomeCase>());
 
 struct SingleCase {
     bool succeeds;
@@ -396,6 +485,14 @@ TEST_P(SingleOutcome, AfterCommandOnlyAfterSuccess) {
 
 const std::vector<std::string> kSingleRecorded = {"history(notepad x.txt)", "fill", "text()"};
 
+std::string CaseName(const SingleCase& c) {
+    return std::string(c.succeeds ? "ok_" : "fail_") + AfterName(c.afterCommand);
+}
+
+void PrintTo(const SingleCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Runner, SingleOutcome,
     ::testing::Values(SingleCase{true, kAfterHide, Then(kSingleRecorded, "hide")},
@@ -403,7 +500,46 @@ INSTANTIATE_TEST_SUITE_P(
                       SingleCase{true, kAfterStay, kSingleRecorded},
                       SingleCase{true, 7, kSingleRecorded}, SingleCase{false, kAfterHide, {}},
                       SingleCase{false, kAfterClose, {}}, SingleCase{false, kAfterStay, {}},
-                      SingleCase{false, 7, {}}));
+                      SingleCase{false, 7, {}}),
+    case_name::Of<SingleCase>());
+
+// ---------------------------------------------------------------------------------------
+// "&Close" chosen from the tray menu while a launcher failure box is up ends the run there.
+
+TEST(Runner, WindowClosedDuringAFailureBoxLaunchesNothingMore) {
+    for (int closedAt : {1, 2}) {
+        Fixture f;
+        f.settings.AfterCommand = kAfterHide;
+        f.host.launchResults = {false, false, true};
+        f.host.closedDuringLaunch = closedAt;
+        f.Run("a*b*c");
+        std::vector<std::string> expected = {"read", "wait", "launch(a)"};
+        if (closedAt == 2) {
+            expected.push_back("launch(b)");
+        }
+        expected.push_back("closed");
+        expected.push_back("restore");
+        EXPECT_EQ(Join(f.host.events), Join(expected)) << "closed during launch " << closedAt;
+    }
+}
+
+TEST(Runner, WindowClosedDuringTheLogoffFailureBoxIsNotDestroyedAgain) {
+    struct ClosingHost : RecordingHost {
+        void ShowError(const char* text, bool alive) override {
+            RecordingHost::ShowError(text, alive);
+            windowAlive = false;
+        }
+    };
+    ClosingHost host;
+    host.sessionResult = false;
+    host.box = "!logoff";
+    Settings settings{};
+    settings.AfterCommand = kAfterStay;
+    AliasList aliases;
+    RunCommandBox(host, aliases, settings);
+    EXPECT_EQ(Join(host.events), Join({"read", "history(!logoff)", "save", "fill", "text()",
+                                       "session(0)", kLogoffFailed}));
+}
 
 // ---------------------------------------------------------------------------------------
 // Text longer than 260 characters is cut before anything else.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "run/session.h"
+#include "case_name.h"
 
 namespace {
 
@@ -95,6 +96,10 @@ Failures Fail(bool version, bool open, bool lookup, bool enable, bool request) {
     return f;
 }
 
+void PrintTo(const StepsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Session, SessionOrder,
     ::testing::Values(
@@ -113,6 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         StepsCase{"other platform accepted", false, Fail(false, false, false, false, false), true,
                   "version request(1) "},
         StepsCase{"other platform refused", false, Fail(false, false, false, false, true), false,
-                  "version request(1) "}));
+                  "version request(1) "}),
+    case_name::By(&StepsCase::name));
 
 }  // namespace

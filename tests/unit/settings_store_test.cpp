@@ -10,6 +10,7 @@
 
 #include "state/settings_store.h"
 #include "unit/memory_registry.h"
+#include "case_name.h"
 
 namespace {
 
@@ -197,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, MissingKey,
     testing::Values(MissingKeyCase{"History missing", kHistoryKeyPath, true, true, false},
                     MissingKeyCase{"Alias missing", kAliasKeyPath, true, false, false},
-                    MissingKeyCase{"main key missing", kMainKeyPath, false, false, false}));
+                    MissingKeyCase{"main key missing", kMainKeyPath, false, false, false}),
+    case_name::By(&MissingKeyCase::title));
 
 TEST_F(SettingsStore, AliasListSavedEmptyLoadsEmptyWithoutDefaults) {
     Load();
@@ -278,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"without terminator", Bytes("abc"), RegType::String, true, "abc"},
                     NameCase{"binary with a NUL inside", Bytes(std::string("ab\0cd", 5)),
                              RegType::Binary, true, "ab"},
-                    NameCase{"empty value", {}, RegType::String, true, ""}));
+                    NameCase{"empty value", {}, RegType::String, true, ""}),
+    case_name::By(&NameCase::title));
 
 TEST_F(SettingsStore, AliasFieldMissingOrTooLongIsEmptyNotThePreviousAlias) {
     PutAlias(0, "full", "full.exe", "D:\\full", 2);
@@ -335,7 +338,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {"12", "m"}, {"13", "n"}, {"14", "o"}, {"15", "p"}, {"16", "q"}, {"17", "r"},
                      {"18", "s"}, {"19", "t"}, {"20", "u"}},
                     {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j",
-                     "k", "l", "m", "n", "o", "p", "q", "r", "s", "t"}}));
+                     "k", "l", "m", "n", "o", "p", "q", "r", "s", "t"}}),
+    case_name::By(&HistoryCase::title));
 
 TEST_F(SettingsStore, HistoryOf0To4SavesAllTwenty) {
     PutSavedState();
@@ -429,7 +433,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"StartPath as DWORD", "StartPath", RegType::Dword, {'A', 'B', 0, 0}, "AB"},
         ValueCase{"StartPath binary with NUL inside", "StartPath", RegType::Binary,
                   Bytes(std::string("G:\\\0junk", 8)), "G:\\"},
-        ValueCase{"StartPath empty value", "StartPath", RegType::String, {}, ""}));
+        ValueCase{"StartPath empty value", "StartPath", RegType::String, {}, ""}),
+    case_name::By(&ValueCase::title));
 
 TEST_F(SettingsStore, MachinePathTooLongFallsBackToExeFolder) {
     reg.PutString(HKLM, kMainKeyPath, "Path", std::string(261, 'q'));
@@ -461,12 +466,16 @@ TEST_F(SettingsStore, SaveWritesEveryValueWithItsTypeAndSizeInOrder) {
         "WriteValue " + main + " LocY DWORD 4",
         "WriteValue " + main + " HotKey BINARY 2",
         "WriteValue " + main + " StartPath SZ 8",
-        "DeleteKey " + alias,
         "CreateKey " + alias,
-        "WriteValue " + alias + " A0 SZ 17",
         "WriteValue " + alias + " C0 SZ 261",
         "WriteValue " + alias + " P0 SZ 1",
         "WriteValue " + alias + " W0 DWORD 4",
+        "WriteValue " + alias + " A0 SZ 17",
+        // The saved state's second alias is gone from the list: its name first.
+        "DeleteValue " + alias + " A1",
+        "DeleteValue " + alias + " C1",
+        "DeleteValue " + alias + " P1",
+        "DeleteValue " + alias + " W1",
         "CreateKey " + history,
         "WriteValue " + history + " 0 SZ 5",
         "WriteValue " + history + " 1 SZ 7",
@@ -575,7 +584,11 @@ TEST_P(LaterKeyFails, SaveStillTrueAndRestWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LaterKeyFails,
-                         testing::Values(kAliasKeyPath, kHistoryKeyPath, kRunKeyPath));
+                         testing::Values(kAliasKeyPath, kHistoryKeyPath, kRunKeyPath),
+                         [](const testing::TestParamInfo<const char*>& i) {
+                             const std::string path = i.param;
+                             return case_name::FromTitle(path.substr(path.rfind('\\') + 1));
+                         });
 
 struct RunCase {
     const char* title;
@@ -611,7 +624,8 @@ INSTANTIATE_TEST_SUITE_P(Table, RunValue,
                                          RunCase{"clear, already absent", false, 0, false},
                                          RunCase{"set rewrites a removed value", false, 1, true},
                                          RunCase{"set keeps it", true, 1, true},
-                                         RunCase{"any non-zero is set", false, 0x80, true}));
+                                         RunCase{"any non-zero is set", false, 0x80, true}),
+                         case_name::By(&RunCase::title));
 
 class RunText : public SettingsStore, public testing::WithParamInterface<std::size_t> {};
 
@@ -625,7 +639,10 @@ TEST_P(RunText, NeverCutShort) {
         << "install path of " << GetParam() << " characters";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RunText, testing::Values(0u, 1u, 246u, 247u, 260u));
+INSTANTIATE_TEST_SUITE_P(Table, RunText, testing::Values(0u, 1u, 246u, 247u, 260u),
+                         [](const testing::TestParamInfo<std::size_t>& i) {
+                             return "install_path_of_" + std::to_string(i.param);
+                         });
 
 struct ModifierCase {
     std::uint8_t flags;
@@ -639,12 +656,21 @@ TEST_P(HotKeyTranslation, Table) {
         << "flags 0x" << std::hex << int(GetParam().flags);
 }
 
+std::string CaseName(const ModifierCase& c) {
+    return "flags_" + std::to_string(c.flags);
+}
+
+void PrintTo(const ModifierCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Flags, HotKeyTranslation,
                          testing::Values(ModifierCase{0x00, 0x0}, ModifierCase{0x01, 0x4},
                                          ModifierCase{0x02, 0x2}, ModifierCase{0x03, 0x6},
                                          ModifierCase{0x04, 0x1}, ModifierCase{0x07, 0x7},
                                          ModifierCase{0x08, 0x0}, ModifierCase{0x0c, 0x1},
-                                         ModifierCase{0xf0, 0x0}, ModifierCase{0xff, 0x7}));
+                                         ModifierCase{0xf0, 0x0}, ModifierCase{0xff, 0x7}),
+                         case_name::Of<ModifierCase>());
 
 TEST(SettingsStoreReset, StartPathFromWindowsDrive) {
     AppState state;

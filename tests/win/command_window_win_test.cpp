@@ -84,6 +84,23 @@ TEST_F(CommandWindowTest, TemplateMakesAHiddenToolWindowWithComboAndButton) {
     EXPECT_EQ(BS_DEFPUSHBUTTON, GetWindowLongA(button, GWL_STYLE) & 0x0F);
 }
 
+// The shell keeps its own copy of the picture, so the icon is loaded once and shared:
+// re-adding the tray icon for "TaskbarCreated" makes no new handle each time.
+TEST_F(CommandWindowTest, EveryTrayIconAddUsesTheOneSharedIcon) {
+    const HICON icon = TrayIcon();
+    ASSERT_NE(icon, nullptr);
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    for (int i = 0; i < 3; ++i) {
+        SendMessageA(window, taskbarCreated, 0, 0);
+        EXPECT_EQ(TrayIcon(), icon) << "add " << i;
+    }
+    ICONINFO info;
+    ASSERT_TRUE(GetIconInfo(icon, &info)) << "the shared icon was freed";
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    RemoveTrayIcon(window);
+}
+
 TEST_F(CommandWindowTest, TrayMenuHasSixItemsWithOpenAsDefault) {
     HMENU menu = CreatePopupMenuItems();
     ASSERT_NE(nullptr, menu);

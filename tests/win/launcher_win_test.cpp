@@ -9,16 +9,19 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/command_window.h"
 #include "res/resource.h"
 #include "run/launcher.h"
 #include "run/runner_win.h"
 #include "run/session_win.h"
 #include "state/process_win.h"
+#include "case_name.h"
 
 namespace {
 
@@ -158,7 +161,8 @@ long HandleCount() {
 }
 
 // Answers the message boxes of this process from another thread: reads each one's
-// caption and text and presses OK.
+// caption and text and presses OK, or first does `onBox` and presses OK only if the box is
+// still there after that.
 class MessageBoxAnswerer {
   public:
     struct Seen {
@@ -167,7 +171,8 @@ class MessageBoxAnswerer {
         HICON icon;  // the image of the box's icon control, or null
     };
 
-    MessageBoxAnswerer() : thread_([this] { Loop(); }) {}
+    explicit MessageBoxAnswerer(std::function<void(HWND)> onBox = nullptr)
+        : onBox_(std::move(onBox)), thread_([this] { Loop(); }) {}
     ~MessageBoxAnswerer() { Stop(); }
 
     std::vector<Seen> Stop() {
@@ -224,7 +229,15 @@ class MessageBoxAnswerer {
             seen.icon = NULL;
             EnumChildWindows(dialog, FindIcon, reinterpret_cast<LPARAM>(&seen.icon));
             seen_.push_back(seen);
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            if (onBox_) {
+                onBox_(dialog);
+                for (int i = 0; i < 300 && IsWindow(dialog); ++i) {
+                    Sleep(10);
+                }
+            }
+            if (IsWindow(dialog)) {
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            }
             for (int i = 0; i < 500 && IsWindow(dialog); ++i) {
                 Sleep(10);
             }
@@ -233,6 +246,7 @@ class MessageBoxAnswerer {
 
     std::atomic<bool> stop_{false};
     std::vector<Seen> seen_;
+    std::function<void(HWND)> onBox_;
     std::thread thread_;
 };
 
@@ -327,9 +341,18 @@ TEST_P(LauncherProcess, ProgramWithArgumentsStartsInDirectoryWithShowCommand) {
     EXPECT_EQ(seen.count("show") ? seen.at("show") : "", std::to_string(c.show)) << Describe(seen);
 }
 
+std::string CaseName(const ProcessCase& c) {
+    return "show_" + std::to_string(c.show) + (c.inSubdir ? "_in_subdirectory" : "");
+}
+
+void PrintTo(const ProcessCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Win, LauncherProcess,
                          ::testing::Values(ProcessCase{1, false}, ProcessCase{2, true},
-                                           ProcessCase{3, false}, ProcessCase{3, true}));
+                                           ProcessCase{3, false}, ProcessCase{3, true}),
+                         case_name::Of<ProcessCase>());
 
 TEST_F(LauncherTest, EmptyStartDirectoryStartsInTheProgramsOwnDirectory) {
     // Process creation refuses "" as a directory; the launcher passes none instead.
@@ -384,8 +407,16 @@ TEST_P(LauncherDocument, OpensThroughTheShellWithoutProcessCreation) {
     EXPECT_FALSE(Exists(sub_ + "\\X.zrtdoc"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Win, LauncherDocument,
-                         ::testing::Values(DocumentCase{1}, DocumentCase{3}));
+std::string CaseName(const DocumentCase& c) {
+    return "show_" + std::to_string(c.show);
+}
+
+void PrintTo(const DocumentCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
+INSTANTIATE_TEST_SUITE_P(Win, LauncherDocument, ::testing::Values(DocumentCase{1}, DocumentCase{3}),
+                         case_name::Of<DocumentCase>());
 
 TEST_F(LauncherTest, ProbeWouldShowProcessCreationWhenTheShellFails) {
     // The counter-check of the document test: without the association the shell fails
@@ -443,6 +474,15 @@ TEST_P(LauncherFailure, OneMessageWithBothCodes) {
     EXPECT_EQ(boxes[0].icon, LoadIconA(NULL, IDI_ERROR));
 }
 
+std::string CaseName(const FailureCase& c) {
+    return case_name::FromTitle(c.line) +
+           (c.startDir[0] != '\0' ? "_in_" + case_name::FromTitle(c.startDir) : "");
+}
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Win, LauncherFailure,
     ::testing::Values(
@@ -453,7 +493,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Problem executing command.\r\n\r\nError codes: 3, 2"},
         // The shell does not find the file (2), process creation not the directory (267).
         FailureCase{"C:\\windows\\system32\\hostname.exe x", "C:\\no such directory",
-                    "Problem executing command.\r\n\r\nError codes: 2, 267"}));
+                    "Problem executing command.\r\n\r\nError codes: 2, 267"}),
+    case_name::Of<FailureCase>());
 
 TEST_F(LauncherTest, ThousandLaunchesLeaveNoHandle) {
     const std::string line = "\"" + Recorder() + "\" NUL";
@@ -554,11 +595,20 @@ TEST_P(SessionTokenSteps, PrivilegeEnabledOnlyForTheRequestAndTokenClosed) {
     EXPECT_EQ(after, before) << "token handle left open";
 }
 
+std::string CaseName(const SessionCase& c) {
+    return "flags_" + std::to_string(c.flags) + (c.accepted ? "_accepted" : "_refused");
+}
+
+void PrintTo(const SessionCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Win, SessionTokenSteps,
     ::testing::Values(SessionCase{EWX_LOGOFF, true}, SessionCase{EWX_SHUTDOWN, true},
                       SessionCase{EWX_REBOOT, true}, SessionCase{EWX_LOGOFF, false},
-                      SessionCase{EWX_SHUTDOWN, false}, SessionCase{EWX_REBOOT, false}));
+                      SessionCase{EWX_SHUTDOWN, false}, SessionCase{EWX_REBOOT, false}),
+    case_name::Of<SessionCase>());
 
 // ---------------------------------------------------------------------------------------
 // The runner in a real window: the command box, the history list, the cursor, the window.
@@ -651,6 +701,10 @@ TEST_P(RunnerWindow, RunsTheCommandBox) {
     }
 }
 
+void PrintTo(const WindowRunCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Win, RunnerWindow,
     ::testing::Values(WindowRunCase{"hide", false, true, kAfterHide, false, true},
@@ -658,7 +712,40 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowRunCase{"stay", false, true, kAfterStay, true, true},
                       WindowRunCase{"alias, stay", true, true, 7, true, true},
                       WindowRunCase{"failure, hide", false, false, kAfterHide, true, true},
-                      WindowRunCase{"failure, close", false, false, kAfterClose, true, true}));
+                      WindowRunCase{"failure, close", false, false, kAfterClose, true, true}),
+    case_name::By(&WindowRunCase::name));
+
+// "&Close" from the tray menu while the failure box of the first piece is up: the command
+// window goes, and the second piece is not launched.
+TEST_F(LauncherTest, CloseDuringAFailureBoxLaunchesNothingMore) {
+    RegisterCommandWindowClass(GetModuleHandleA(NULL));
+    HWND window = CreateCommandWindow(GetModuleHandleA(NULL));
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOW);
+    g_app.window = window;
+    EmptyHistory(g_state.history);
+    g_state.settings.AfterCommand = kAfterHide;
+    lstrcpynA(g_state.settings.StartPath, dir_.c_str(), kTextBuffer);
+    const std::string record = dir_ + "\\after-close.rec";
+    const std::string line =
+        "Z:\\nowhere\\nothing.exe*\"" + Recorder() + "\" \"" + record + "\" second";
+    SetDlgItemTextA(window, IDC_COMMAND_BOX, line.c_str());
+
+    // What the tray menu's "&Close" sends while the box's own message loop runs.
+    MessageBoxAnswerer answerer([window](HWND) { PostMessageA(window, WM_COMMAND, ID_CLOSE, 0); });
+    CommandRunner(window);
+    const auto boxes = answerer.Stop();
+
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(IsWindow(window));
+    Sleep(1500);  // time enough for a launched recorder to write its record
+    EXPECT_FALSE(Exists(record)) << "the second piece was launched after the window was gone";
+    EXPECT_STREQ(g_state.history.Slots[0], "");
+    g_app.window = NULL;
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {  // the quit message of the window
+    }
+}
 
 TEST_F(LauncherTest, RunnerRefusalLeavesTheWindowAlone) {
     // Covered in detail by the portable tests; here only that the real box is read.

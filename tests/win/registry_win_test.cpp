@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "state/registry_win.h"
 #include "state/settings_store.h"
 #include "state/state_win.h"
+#include "case_name.h"
 
 namespace {
 
@@ -146,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{
             "dword into a text buffer", REG_DWORD, {'A', 'B', 0, 0}, 261, true, {'A', 'B', 0, 0}},
         ReadCase{"binary into 1 byte", REG_BINARY, {7}, 1, true, {7}},
-        ReadCase{"empty binary", REG_BINARY, {}, 4, true, {}}));
+        ReadCase{"empty binary", REG_BINARY, {}, 4, true, {}}),
+    case_name::By(&ReadCase::title));
 
 TEST_F(WinRegistryTest, StringWithoutTerminatorNeverRunsPast) {
     // Stored without its terminator, and read into a buffer it fills exactly: whatever the
@@ -193,13 +196,25 @@ TEST_P(WriteValue, TypeAndBytesAsGiven) {
     EXPECT_EQ(Printable(data), Printable(GetParam().data));
 }
 
+std::string CaseName(const WriteCase& c) {
+    return std::string(c.type == RegType::String   ? "string"
+                       : c.type == RegType::Binary ? "binary"
+                                                   : "dword") +
+           "_of_" + std::to_string(c.data.size());
+}
+
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, WriteValue,
                          testing::Values(WriteCase{RegType::Binary, REG_BINARY, {1}},
                                          WriteCase{RegType::Binary, REG_BINARY, {0x74, 0x03}},
                                          WriteCase{RegType::Dword, REG_DWORD, {0xea, 0x03, 0, 0}},
                                          WriteCase{RegType::String, REG_SZ, {0}},
                                          WriteCase{RegType::String, REG_SZ,
-                                                   Bytes(std::string("C:\\x", 5))}));
+                                                   Bytes(std::string("C:\\x", 5))}),
+                         case_name::Of<WriteCase>());
 
 TEST_F(WinRegistryTest, DeleteValueAndKey) {
     RegKey key = Open();
@@ -220,6 +235,39 @@ TEST_F(WinRegistryTest, DeleteValueAndKey) {
     EXPECT_TRUE(reg_.DeleteKey(RegRoot::CurrentUser, grandchild.c_str()));
     EXPECT_TRUE(reg_.DeleteKey(RegRoot::CurrentUser, child.c_str()));
     EXPECT_FALSE(reg_.DeleteKey(RegRoot::CurrentUser, child.c_str())) << "already gone";
+}
+
+TEST_F(WinRegistryTest, ListsValuesAndDeletingOneMovesTheRestDown) {
+    for (const std::string& name :
+         {std::string("b"), std::string("A0"), std::string(), std::string(300, 'n')}) {
+        Put(name.c_str(), REG_SZ, {0});
+    }
+    RegKey key = Open();
+    std::uint32_t count = 0;
+    ASSERT_TRUE(reg_.ValueCount(key, &count));
+    EXPECT_EQ(count, 4u);
+    std::vector<std::string> names;
+    char name[16384];
+    for (std::uint32_t i = 0;; ++i) {
+        std::uint32_t size = sizeof(name);
+        if (!reg_.ValueNameAt(key, i, name, &size)) {
+            break;
+        }
+        EXPECT_EQ(size, std::strlen(name));
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"", "A0", "b", std::string(300, 'n')}));
+    const auto nameAt = [&](std::uint32_t index) {
+        std::uint32_t size = sizeof(name);
+        return reg_.ValueNameAt(key, index, name, &size) ? std::string(name) : "<none>";
+    };
+    const std::string second = nameAt(1);
+    ASSERT_TRUE(reg_.DeleteValue(key, nameAt(0).c_str()));
+    EXPECT_EQ(nameAt(0), second);
+    ASSERT_TRUE(reg_.ValueCount(key, &count));
+    EXPECT_EQ(count, 3u);
+    reg_.CloseKey(key);
 }
 
 TEST_F(WinRegistryTest, CreateOpensAnExistingKeyWithItsValues) {
@@ -339,6 +387,39 @@ TEST_F(StoreOnWinRegistry, RoundTripAndLayout) {
     ASSERT_TRUE(SaveState(reg_, loaded)) << "deleting the absent Run value again";
 }
 
+TEST_F(StoreOnWinRegistry, SaveOverMoreAliasesLeavesExactlyTheNewValues) {
+    AppState state;
+    ResetAndLoad(reg_, state, "C:\\windows", "C:\\Z");
+    ReleaseAliasList(state.aliases);  // without the first start's two
+    for (const char* name : {"a", "b", "c"}) {
+        AddAlias(state.aliases, name, "cmd", "dir", 0);
+    }
+    ASSERT_TRUE(SaveState(reg_, state));
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kAliasKeyPath, 0, KEY_ALL_ACCESS, &raw),
+              ERROR_SUCCESS);
+    RegSetValueExA(raw, "Note", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+    RemoveAlias(state.aliases, "a");
+    RemoveAlias(state.aliases, "c");
+    ASSERT_TRUE(SaveState(reg_, state));
+    std::vector<std::string> names;
+    char name[256];
+    DWORD length = sizeof(name);
+    for (DWORD i = 0;
+         RegEnumValueA(raw, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = sizeof(name)) {
+        names.push_back(name);
+    }
+    RegCloseKey(raw);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"A0", "C0", "P0", "W0"}));
+    AppState loaded;
+    ResetAndLoad(reg_, loaded, "C:\\windows", "C:\\Z");
+    ASSERT_NE(FirstAlias(loaded.aliases), nullptr);
+    EXPECT_STREQ(FirstAlias(loaded.aliases)->Name, "b");
+    EXPECT_EQ(FirstAlias(loaded.aliases)->Next, nullptr);
+}
+
 struct StoredCase {
     const char* title;
     const char* name;
@@ -387,7 +468,8 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCase{"StartPath 261 and terminator", "StartPath", REG_SZ, Bytes(k260 + "Z" + '\0'),
                    "C:\\"},
         StoredCase{"StartPath as binary", "StartPath", REG_BINARY, Bytes(std::string("E:\\\0x", 5)),
-                   "E:\\"}));
+                   "E:\\"}),
+    case_name::By(&StoredCase::title));
 
 // The Win32 operations on the process-wide state: a window with the command box and a
 // list box stands in for the command window.

@@ -137,6 +137,7 @@ class NullHost final : public RunnerHost {
     void SaveState() override {}
     void HideWindow() override {}
     void DestroyWindow() override {}
+    bool WindowExists() override { return true; }
     void ShowError(const char*, bool) override {}
 };
 

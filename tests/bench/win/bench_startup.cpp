@@ -1,10 +1,13 @@
 // Start-up cost and idle memory of zantrel.exe against bare_window.exe, a program that
-// only creates and shows one window, both under Wine, alternating in the same run. Each
+// only creates and shows one window, and against floor_startup.exe, which makes the same
+// platform calls as the program's start-up and runs none of its code (so the ratio to it
+// is what the program's own code adds), all under Wine, alternating in the same run. Each
 // start is timed from process creation until its window is visible and the process is
 // idle in its message loop. zantrel.exe starts as a returning user with default
 // settings (no first-run question), from the registry its first run left behind.
 //
-//   bench_startup.exe [pairs]      (default 15; run beside zantrel.exe and bare_window.exe)
+//   bench_startup.exe [rounds]     (default 15; run beside zantrel.exe, bare_window.exe and
+//                                  floor_startup.exe)
 #include <windows.h>
 #include <psapi.h>
 
@@ -90,48 +93,54 @@ int main(int argc, char** argv) {
     }
     End(&first, closeCommand, zantrelClose);
 
-    std::vector<double> zantrel, bare, ratios;
-    SIZE_T zantrelMemory = 0, bareMemory = 0;
+    struct Subject {
+        const char* exe;
+        const char* windowClass;
+        UINT closeMessage;
+        WPARAM closeParam;
+        std::vector<double> seconds;
+        SIZE_T memory;
+    };
+    Subject subjects[3] = {{"zantrel.exe", "Zantrel", closeCommand, zantrelClose, {}, 0},
+                           {"bare_window.exe", "BareWindow", WM_CLOSE, 0, {}, 0},
+                           {"floor_startup.exe", "Zantrel", closeCommand, zantrelClose, {}, 0}};
+    std::vector<double> bareRatios, floorRatios;
     for (int i = 0; i < pairs; ++i) {
-        Started z, b;
-        // Alternate which one goes first, so that neither always finds a warmer system.
-        const bool zantrelFirst = i % 2 == 0;
-        for (int k = 0; k < 2; ++k) {
-            if ((k == 0) == zantrelFirst) {
-                if (!StartAndTime("zantrel.exe", "Zantrel", &z)) {
-                    std::printf("zantrel.exe did not start\n");
-                    return 1;
-                }
-                if (i == 0) {
-                    zantrelMemory = WorkingSetAfterIdle(z);
-                }
-                End(&z, closeCommand, zantrelClose);
-            } else {
-                if (!StartAndTime("bare_window.exe", "BareWindow", &b)) {
-                    std::printf("bare_window.exe did not start\n");
-                    return 1;
-                }
-                if (i == 0) {
-                    bareMemory = WorkingSetAfterIdle(b);
-                }
-                End(&b, WM_CLOSE, 0);
+        // Each round starts with the next one, so that none always finds a warmer system.
+        for (int k = 0; k < 3; ++k) {
+            Subject& subject = subjects[(i + k) % 3];
+            Started started;
+            if (!StartAndTime(subject.exe, subject.windowClass, &started)) {
+                std::printf("%s did not start\n", subject.exe);
+                return 1;
             }
+            if (i == 0) {
+                subject.memory = WorkingSetAfterIdle(started);
+            }
+            End(&started, subject.closeMessage, subject.closeParam);
+            subject.seconds.push_back(started.seconds);
         }
-        zantrel.push_back(z.seconds);
-        bare.push_back(b.seconds);
-        ratios.push_back(z.seconds / b.seconds);
+        bareRatios.push_back(subjects[0].seconds.back() / subjects[1].seconds.back());
+        floorRatios.push_back(subjects[0].seconds.back() / subjects[2].seconds.back());
     }
 
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     GetFileAttributesExA((ExeDir() + "\\zantrel.exe").c_str(), GetFileExInfoStandard, &attributes);
-    std::printf("start-up until the window is visible and idle, %d alternating pairs:\n", pairs);
-    std::printf("  zantrel.exe      median %.1f ms\n", Median(zantrel) * 1000);
-    std::printf("  bare_window.exe  median %.1f ms\n", Median(bare) * 1000);
-    std::printf("  median ratio     %.3f (aim: at most 1.10)\n", Median(ratios));
+    std::printf("start-up until the window is visible and idle, %d alternating rounds:\n", pairs);
+    for (const Subject& subject : subjects) {
+        std::printf("  %-18s median %.1f ms\n", subject.exe, Median(subject.seconds) * 1000);
+    }
+    std::printf("  median ratio to bare_window.exe    %.3f (aim: at most 1.10)\n",
+                Median(bareRatios));
+    std::printf("  median ratio to floor_startup.exe  %.3f (aim: at most 1.05)\n",
+                Median(floorRatios));
     std::printf("size of zantrel.exe: %lu bytes (%.1f KiB; aim: at most 128 KiB)\n",
                 attributes.nFileSizeLow, attributes.nFileSizeLow / 1024.0);
-    std::printf("working set after 1 s idle: zantrel.exe %lu KiB, bare_window.exe %lu KiB\n",
-                static_cast<unsigned long>(zantrelMemory / 1024),
-                static_cast<unsigned long>(bareMemory / 1024));
+    std::printf(
+        "working set after 1 s idle: zantrel.exe %lu KiB, bare_window.exe %lu KiB, "
+        "floor_startup.exe %lu KiB\n",
+        static_cast<unsigned long>(subjects[0].memory / 1024),
+        static_cast<unsigned long>(subjects[1].memory / 1024),
+        static_cast<unsigned long>(subjects[2].memory / 1024));
     return 0;
 }

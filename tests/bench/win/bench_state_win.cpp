@@ -1,7 +1,9 @@
 // Load and save of the whole state through the real (Wine) registry with 10, 1,000 and
 // 10,000 aliases, each beside a baseline of the bare advapi32 calls that the same state
-// needs in a scratch key, and FindAlias on the last of 10,000 aliases beside plain scans
-// of an array of names. Prints milliseconds per run and the ratios.
+// needs in a scratch key, the load also as it was before the name index (every add walking
+// the list), all alternating in the same rounds; and FindAlias on the last of 10,000 aliases
+// beside plain scans of an array of names. Prints medians in milliseconds and the median
+// ratios of the rounds.
 //   wine bench_state_win.exe
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 #include <initializer_list>
 
 #include "state/registry_win.h"
+#include "bench_util.h"
 #include "state/settings_store.h"
 
 namespace {
@@ -160,32 +163,44 @@ double Median(int runs, Body body) {
 int main() {
     RemoveKeys();
     WinRegistry registry;
-    std::printf("%-28s %12s %12s %8s\n", "operation", "ms", "baseline ms", "ratio");
+    std::printf("%-34s %10s %12s %8s\n", "operation", "median ms", "baseline ms", "ratio");
     for (int aliases : {10, 1000, 10000}) {
-        const int runs = aliases >= 10000 ? 3 : aliases >= 1000 ? 5 : 15;
+        const int rounds = aliases >= 10000 ? 3 : aliases >= 1000 ? 7 : 15;
         AppState state;
         FillState(state, aliases);
-        const double save = Median(runs, [&] { SaveState(registry, state); });
-        const double saveBase = Median(runs, [&] { BaselineSave(aliases); });
-        AppState loaded;
-        const double load =
-            Median(runs, [&] { ResetAndLoad(registry, loaded, "C:\\WINDOWS", "C:\\Z"); });
-        const double loadBase = Median(runs, [&] { BaselineLoad(aliases); });
-        int count = 0;
-        for (const AliasRecord* r = FirstAlias(loaded.aliases); r != nullptr; r = r->Next) {
-            ++count;
+        SaveState(registry, state);
+        BaselineSave(aliases);
+        AppState loaded, walked;
+        const auto times = bench::Alternate(
+            rounds, {[&] { SaveState(registry, state); }, [&] { BaselineSave(aliases); },
+                     [&] { ResetAndLoad(registry, loaded, "C:\\WINDOWS", "C:\\Z"); },
+                     [&] {
+                         AliasAdder::useIndex = false;
+                         ResetAndLoad(registry, walked, "C:\\WINDOWS", "C:\\Z");
+                         AliasAdder::useIndex = true;
+                     },
+                     [&] { BaselineLoad(aliases); }});
+        for (const AppState* s : {&loaded, &walked}) {
+            int count = 0;
+            for (const AliasRecord* r = FirstAlias(s->aliases); r != nullptr; r = r->Next) {
+                ++count;
+            }
+            if (count != aliases || s->firstRun) {
+                std::printf("load gave %d aliases of %d, first run %d\n", count, aliases,
+                            s->firstRun ? 1 : 0);
+                RemoveKeys();
+                return 1;
+            }
         }
-        if (count != aliases || loaded.firstRun) {
-            std::printf("load gave %d aliases of %d, first run %d\n", count, aliases,
-                        loaded.firstRun ? 1 : 0);
-            RemoveKeys();
-            return 1;
+        const char* labels[] = {"SaveState", "", "ResetAndLoad", "ResetAndLoad, walking the list"};
+        for (int k : {0, 2, 3}) {
+            const int base = k == 0 ? 1 : 4;
+            char label[80];
+            wsprintfA(label, "%s, %d aliases", labels[k], aliases);
+            std::printf("%-34s %10.3f %12.3f %8.2f\n", label, bench::Median(times[k]) * 1000,
+                        bench::Median(times[base]) * 1000,
+                        bench::MedianRatio(times[k], times[base]));
         }
-        char label[64];
-        wsprintfA(label, "SaveState, %d aliases", aliases);
-        std::printf("%-28s %12.3f %12.3f %8.2f\n", label, save, saveBase, save / saveBase);
-        wsprintfA(label, "ResetAndLoad, %d aliases", aliases);
-        std::printf("%-28s %12.3f %12.3f %8.2f\n", label, load, loadBase, load / loadBase);
         std::fflush(stdout);
     }
 

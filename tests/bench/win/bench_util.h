@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,32 @@ inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Runs each of `bodies` once per round, `rounds` times, starting each round with the next
+// one in turn, so that the machine's load falls on all of them alike. Returns the seconds of
+// every run, by body.
+inline std::vector<std::vector<double>> Alternate(
+    int rounds, const std::vector<std::function<void()>>& bodies) {
+    std::vector<std::vector<double>> times(bodies.size());
+    for (int r = 0; r < rounds; ++r) {
+        for (size_t k = 0; k < bodies.size(); ++k) {
+            const size_t which = (r + k) % bodies.size();
+            const double start = Now();
+            bodies[which]();
+            times[which].push_back(Now() - start);
+        }
+    }
+    return times;
+}
+
+// The median over the rounds of one body's time divided by another's in the same round.
+inline double MedianRatio(const std::vector<double>& times, const std::vector<double>& base) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < times.size() && i < base.size(); ++i) {
+        ratios.push_back(times[i] / base[i]);
+    }
+    return Median(ratios);
 }
 
 }  // namespace bench

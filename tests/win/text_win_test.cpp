@@ -1,0 +1,93 @@
+// The comparison without regard to case and the key that indexes it, on Windows: two texts
+// have equal keys exactly when lstrcmpiA calls them equal, so the load and the import find
+// the same duplicates through the key as by comparing with every stored name.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "state/alias_list.h"
+#include "state/text.h"
+
+namespace {
+
+std::string Key(const std::string& text) {
+    unsigned char key[1024];
+    const std::size_t length = NoCaseKey(text.c_str(), key, sizeof(key));
+    return std::string(reinterpret_cast<const char*>(key), length);
+}
+
+std::string Shown(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        char hex[8];
+        wsprintfA(hex, c >= 0x20 && c < 0x7f ? "%c" : "\\x%02x", c);
+        out += hex;
+    }
+    return out;
+}
+
+TEST(NoCaseKey, EqualExactlyWhenTheComparisonSaysEqual) {
+    // Every text of one or two characters from a set that holds letters of both cases,
+    // digits, signs, control characters and the upper half of the code page.
+    std::vector<std::string> texts = {""};
+    for (int c = 1; c < 256; ++c) {
+        texts.push_back(std::string(1, static_cast<char>(c)));
+    }
+    const char pairs[] = "aAzZ-'\x01\x7f\xc4\xe4\xdf\xe6\xc6\x8a\x9a\xff\xa0";
+    for (const char* p = pairs; *p != '\0'; ++p) {
+        for (const char* q = pairs; *q != '\0'; ++q) {
+            texts.push_back(std::string{*p, *q});
+        }
+    }
+    texts.push_back("ss");
+    texts.push_back("ae");
+    texts.push_back("AE");
+    std::vector<std::string> keys;
+    for (const std::string& t : texts) {
+        keys.push_back(Key(t));
+        ASSERT_FALSE(keys.back().empty()) << "no key for '" << Shown(t) << "'";
+    }
+    int mismatches = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        for (std::size_t j = 0; j < texts.size(); ++j) {
+            const bool equal = lstrcmpiA(texts[i].c_str(), texts[j].c_str()) == 0;
+            if (equal != (keys[i] == keys[j]) && ++mismatches <= 10) {
+                ADD_FAILURE() << "'" << Shown(texts[i]) << "' and '" << Shown(texts[j])
+                              << "': lstrcmpiA " << (equal ? "equal" : "different") << ", keys "
+                              << (keys[i] == keys[j] ? "equal" : "different");
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(NoCaseKey, AdderRefusesWhatAddAliasRefuses) {
+    const char* names[] = {"\xc4hre",
+                           "\xe4HRE",
+                           "stra\xdf"
+                           "e",
+                           "STRASSE",
+                           "\xe6on",
+                           "aeon",
+                           "a-b",
+                           "ab",
+                           "a\x01z",
+                           "az",
+                           "\xff",
+                           "\x9f"};
+    AliasList bulk, single;
+    std::string bulkResults, singleResults;
+    {
+        AliasAdder adder(bulk);
+        for (const char* name : names) {
+            bulkResults += adder.Add(name, "", "", 0) ? '+' : '-';
+            singleResults += AddAlias(single, name, "", "", 0) ? '+' : '-';
+        }
+    }
+    EXPECT_EQ(bulkResults, singleResults);
+}
+
+}  // namespace
