@@ -9,8 +9,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr UINT kTrayNotify = 1025;
-constexpr WPARAM kTrayIcon = 2000;
 constexpr int kLicenseButton = 1033;
 constexpr int kNoId = 0xFFFF;
 const char kAboutCaption[] = "About Zantrel";
@@ -111,11 +109,9 @@ class AboutTest : public ::testing::Test {
 
     // Right-click on the tray icon, then "&About" by its access key.
     void ChooseAboutInTrayMenu() {
-        PostMessageA(window, kTrayNotify, kTrayIcon, WM_RBUTTONDOWN);
-        ASSERT_TRUE(WaitUntil([&] { return FindTopWindow(app_->Pid(), "#32768", true); }))
-            << "the tray menu did not open";
+        ASSERT_TRUE(OpenTrayMenu(window)) << "the tray menu did not open";
         PressKey('A');
-        ASSERT_TRUE(WaitUntil([&] { return !FindTopWindow(app_->Pid(), "#32768", true); }))
+        ASSERT_TRUE(WaitUntil([&] { return !MenuShown(app_->Pid()); }))
             << "the tray menu did not close";
     }
 
@@ -126,7 +122,7 @@ class AboutTest : public ::testing::Test {
         ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }))
             << "the command window is not in front";
         PressKeys({VK_MENU}, VK_SPACE);
-        ASSERT_TRUE(WaitUntil([&] { return FindTopWindow(app_->Pid(), "#32768", true); }))
+        ASSERT_TRUE(WaitUntil([&] { return MenuShown(app_->Pid()); }))
             << "the system menu did not open";
         PressKey(VK_UP);
         PressKey(VK_UP);

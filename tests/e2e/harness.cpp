@@ -313,6 +313,17 @@ int TrayIconCount() {
     return count;
 }
 
+bool MenuShown(DWORD pid) {
+    return FindTopWindow(pid, "#32768", true) != nullptr;
+}
+
+bool OpenTrayMenu(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    PostMessageA(window, kTrayNotify, kTrayIcon, WM_RBUTTONDOWN);
+    return WaitUntil([pid] { return MenuShown(pid); });
+}
+
 // ---- Message boxes
 
 bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs, HWND owner) {

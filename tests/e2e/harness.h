@@ -70,6 +70,15 @@ void PressKeys(const std::vector<WORD>& modifiers, WORD vk);
 // Number of icons in the notification area.
 int TrayIconCount();
 
+// The tray icon's callback message and identifier, as the notification area sends them.
+constexpr UINT kTrayNotify = 1025;
+constexpr WPARAM kTrayIcon = 2000;
+// True while a menu of process `pid` is open.
+bool MenuShown(DWORD pid);
+// Right-clicks the tray icon of the command window `window` and waits for its menu;
+// false when no menu opened.
+bool OpenTrayMenu(HWND window);
+
 // ---- Message boxes
 
 enum class BoxIcon { None, Error, Warning, Question, Information };

@@ -10,6 +10,7 @@
 namespace {
 
 using wintest::DialogTemplate;
+using wintest::TemplateHeader;
 using wintest::TemplateItem;
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -19,18 +20,19 @@ constexpr size_t kMakerLine = 4;
 TEST(AboutTemplate, MatchesTheAboutBoxTable) {
     DialogTemplate dialog;
     ASSERT_TRUE(wintest::ReadDialogTemplate(IDD_ABOUT, &dialog));
-    EXPECT_FALSE(dialog.extended);
-    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER |
-                                 DS_SETFONT),
-              dialog.style);
-    EXPECT_EQ(0u, dialog.exStyle);
-    EXPECT_EQ("About Zantrel", dialog.caption);
-    EXPECT_EQ("", dialog.windowClass);
-    EXPECT_EQ("", dialog.menu);
-    EXPECT_EQ(8, dialog.pointSize);
-    EXPECT_EQ("MS Sans Serif", dialog.font);
-    EXPECT_EQ(160, dialog.cx);
-    EXPECT_EQ(50, dialog.cy);
+    const TemplateHeader header = {
+        false,  // classic
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT,
+        0,                // no extended style
+        "About Zantrel",  // caption
+        "",               // no class
+        "",               // no menu
+        8,
+        "MS Sans Serif",
+        160,
+        50,
+    };
+    EXPECT_EQ(header, HeaderOf(dialog));
 
     ASSERT_EQ(5u, dialog.items.size());
     // The maker line's wording is ours to choose; it must name the maker.

@@ -7,6 +7,7 @@
 namespace {
 
 using wintest::DialogTemplate;
+using wintest::TemplateHeader;
 using wintest::TemplateItem;
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -14,19 +15,19 @@ constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 TEST(CommandTemplate, MatchesTheWindowTable) {
     DialogTemplate dialog;
     ASSERT_TRUE(wintest::ReadDialogTemplate(IDD_COMMAND, &dialog));
-    EXPECT_TRUE(dialog.extended);
-    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER |
-                                 DS_SETFONT),
-              dialog.style);
-    EXPECT_EQ(static_cast<DWORD>(WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW),
-              dialog.exStyle);
-    EXPECT_EQ("Zantrel", dialog.caption);
-    EXPECT_EQ("ZANTREL", dialog.windowClass);
-    EXPECT_EQ("", dialog.menu);
-    EXPECT_EQ(8, dialog.pointSize);
-    EXPECT_EQ("MS Sans Serif", dialog.font);
-    EXPECT_EQ(222, dialog.cx);
-    EXPECT_EQ(22, dialog.cy);
+    const TemplateHeader header = {
+        true,  // extended
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT,
+        WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW,
+        "Zantrel",  // caption
+        "ZANTREL",  // the program's own window class
+        "",         // no menu
+        8,
+        "MS Sans Serif",
+        222,
+        22,
+    };
+    EXPECT_EQ(header, HeaderOf(dialog));
 
     const TemplateItem expected[] = {
         {IDC_COMMAND_BOX, "COMBOBOX", "",

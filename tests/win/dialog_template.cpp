@@ -155,6 +155,18 @@ bool ReadDialogTemplate(int id, DialogTemplate* out) {
     return in.ok();
 }
 
+TemplateHeader HeaderOf(const DialogTemplate& d) {
+    return {d.extended, d.style,     d.exStyle, d.caption, d.windowClass,
+            d.menu,     d.pointSize, d.font,    d.cx,      d.cy};
+}
+
+std::ostream& operator<<(std::ostream& out, const TemplateHeader& h) {
+    return out << "{" << (h.extended ? "extended" : "classic") << ", style 0x" << std::hex
+               << h.style << ", ex 0x" << h.exStyle << std::dec << ", \"" << h.caption
+               << "\", class \"" << h.windowClass << "\", menu \"" << h.menu << "\", "
+               << h.pointSize << " pt \"" << h.font << "\", " << h.cx << " x " << h.cy << "}";
+}
+
 std::ostream& operator<<(std::ostream& out, const TemplateItem& item) {
     return out << "{id " << item.id << ", " << item.kind << " \"" << item.text << "\", style 0x"
                << std::hex << item.style << ", ex 0x" << item.exStyle << std::dec << ", at ("

@@ -39,9 +39,31 @@ struct DialogTemplate {
     std::vector<TemplateItem> items;
 };
 
+// The template's own fields (all but its controls and its position), to compare in one go.
+struct TemplateHeader {
+    bool extended;
+    DWORD style;
+    DWORD exStyle;
+    std::string caption;
+    std::string windowClass;  // in capitals
+    std::string menu;
+    WORD pointSize;
+    std::string font;
+    short cx, cy;
+
+    bool operator==(const TemplateHeader& o) const {
+        return extended == o.extended && style == o.style && exStyle == o.exStyle &&
+               caption == o.caption && windowClass == o.windowClass && menu == o.menu &&
+               pointSize == o.pointSize && font == o.font && cx == o.cx && cy == o.cy;
+    }
+};
+
 // False when the executable has no dialog resource `id` or it cannot be read.
 bool ReadDialogTemplate(int id, DialogTemplate* out);
 
+TemplateHeader HeaderOf(const DialogTemplate& dialog);
+
 std::ostream& operator<<(std::ostream& out, const TemplateItem& item);
+std::ostream& operator<<(std::ostream& out, const TemplateHeader& header);
 
 }  // namespace wintest
