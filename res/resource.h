@@ -41,6 +41,9 @@
 #define IDC_STATE_MINIMIZED 1024
 #define IDC_ALIAS_COMMAND 1027
 
+// About box (template IDD_ABOUT). Its OK button carries IDCANCEL (2).
+#define IDC_LICENSE 1033
+
 // Commands sent as WM_COMMAND to the command window. IDOK runs the entered line and
 // IDCANCEL hides the window.
 #define ID_TRAYICON 2000

@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Takes the README's pictures: zantrel.exe under Wine on a private Xvfb. The command window
-# as a returning user with a few commands in its history (docs/screenshot.png); then the
-# Settings dialog and the New Alias dialog (docs/settings.png, docs/new-alias.png), opened
-# and filled in by the end-to-end test program.
+# as a returning user with a few commands in its history (docs/screenshot.png) and its About
+# box (docs/about.png); then the Settings dialog and the New Alias dialog
+# (docs/settings.png, docs/new-alias.png), opened and filled in by the end-to-end test program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" test
 . "$root/scripts/wine-env.sh"
-build_win zantrel zantrel_e2e_tests >/dev/null
+build_win zantrel post_command zantrel_e2e_tests >/dev/null
 
 unset DISPLAY
 need_display
 rm -rf "$root/build/wineprefix-shot"
 wine_prefix "$root/build/wineprefix-shot"
 trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+# With no window manager on Xvfb, Wine draws the frames and captions itself.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 key='HKCU\Software\Corvath Software\Zantrel'
 wine reg add "$key\\Alias" /f >/dev/null
 wine reg add "$key\\History" /v 0 /d 'notepad C:\notes\todo.txt' /f >/dev/null
@@ -26,6 +28,11 @@ sleep 4
 mkdir -p "$root/docs"
 import -window root -crop 420x80+30+30 "$root/docs/screenshot.png"
 echo "wrote docs/screenshot.png"
+# The About box, centred on the screen (ID_ABOUT, as the tray menu's "&About" sends it).
+wine "$root/build/win/bin/post_command.exe" 2003
+sleep 3
+import -window root -crop 300x120+490+452 "$root/docs/about.png"
+echo "wrote docs/about.png"
 wineserver -k 2>/dev/null
 wineserver -w
 

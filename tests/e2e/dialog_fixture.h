@@ -14,8 +14,6 @@ namespace e2e {
 
 // Command identifiers of the command window and control ids of the dialogs.
 constexpr WORD kSettingsCommand = 2004;
-constexpr UINT kTrayNotify = 1025;
-constexpr WPARAM kTrayIcon = 2000;
 namespace settings_id {
 constexpr int kHide = 1001, kStay = 1002, kClose = 1003, kStartOnBoot = 1004, kHidden = 1005,
               kOpen = 1006, kList = 1007, kNew = 1008, kEdit = 1009, kDelete = 1010, kHotKey = 1012,

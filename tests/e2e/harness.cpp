@@ -35,15 +35,17 @@ std::string ExeDir() {
 
 bool Program::Start() {
     Kill();
-    std::string path = ExeDir() + "\\" + exe_;
-    std::string commandLine = "\"" + path + "\"";
+    const bool fullPath = exe_.find('\\') != std::string::npos;
+    std::string path = fullPath ? exe_ : ExeDir() + "\\" + exe_;
+    std::string commandLine = "\"" + path + "\"" + (arguments_.empty() ? "" : " " + arguments_);
+    const std::string folder = path.substr(0, path.find_last_of('\\'));  // it starts there
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof(si));
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi;
     ZeroMemory(&pi, sizeof(pi));
     if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        ExeDir().c_str(), &si, &pi)) {
+                        folder.c_str(), &si, &pi)) {
         return false;
     }
     CloseHandle(pi.hThread);
@@ -80,10 +82,11 @@ void Program::Kill() {
             Answer(box, box.buttons.empty() ? IDOK : box.buttons.back());
             Sleep(100);
         }
-        if (HWND window = Window()) {
+        HWND window = Window();
+        if (window != nullptr) {
             PostMessageA(window, WM_COMMAND, 2002, 0);
         }
-        if (WaitForSingleObject(process_, 3000) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(process_, window != nullptr ? 3000 : 0) != WAIT_OBJECT_0) {
             TerminateProcess(process_, 99);
             WaitForSingleObject(process_, kWaitMs);
         }
@@ -516,6 +519,17 @@ HTREEITEM FindTreeChild(HWND tree, HTREEITEM parent,
     return nullptr;
 }
 
+bool MenuShown(DWORD pid) {
+    return FindTopWindow(pid, "#32768", true) != nullptr;
+}
+
+bool OpenTrayMenu(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    PostMessageA(window, kTrayNotify, kTrayIcon, WM_RBUTTONDOWN);
+    return WaitUntil([pid] { return MenuShown(pid); });
+}
+
 // ---- Message boxes
 
 bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs, HWND owner) {
@@ -597,6 +611,16 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string MakeTempFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    CreateDirectoryA(temp, nullptr);  // a new Wine prefix may not have it yet
+    const std::string folder =
+        std::string(temp) + "zantrel-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream bytes;
@@ -624,17 +648,35 @@ void RemoveTree(const std::string& path) {
 
 }  // namespace
 
-TestFolder::TestFolder(const std::string& name) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    CreateDirectoryA(temp, nullptr);  // a new Wine prefix may not have it yet
-    path_ = std::string(temp) + "zantrel-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+TestFolder::TestFolder(const std::string& name) : path_(MakeTempFolder(name)) {
     RemoveTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
 TestFolder::~TestFolder() {
     RemoveTree(path_);
+}
+
+// Wine's shell reads the merged classes view (HKEY_CLASSES_ROOT), so the association is
+// written there.
+FileTypeHandler::FileTypeHandler(const std::string& extension, const std::string& command)
+    : extension_(extension), oldClass_(ReadString(HKEY_CLASSES_ROOT, extension.c_str(), "")) {
+    const char kClass[] = "ZantrelTest.Handler";
+    const std::string verb = std::string(kClass) + "\\shell\\open\\command";
+    ok_ = RegSetKeyValueA(HKEY_CLASSES_ROOT, extension.c_str(), nullptr, REG_SZ, kClass,
+                          sizeof(kClass)) == ERROR_SUCCESS &&
+          RegSetKeyValueA(HKEY_CLASSES_ROOT, verb.c_str(), nullptr, REG_SZ, command.c_str(),
+                          static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+}
+
+FileTypeHandler::~FileTypeHandler() {
+    if (oldClass_ == "<missing>") {
+        RegDeleteKeyValueA(HKEY_CLASSES_ROOT, extension_.c_str(), nullptr);
+    } else {
+        RegSetKeyValueA(HKEY_CLASSES_ROOT, extension_.c_str(), nullptr, REG_SZ, oldClass_.c_str(),
+                        static_cast<DWORD>(oldClass_.size() + 1));
+    }
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "ZantrelTest.Handler");
 }
 
 // ---- Registry

@@ -20,10 +20,13 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs
 // The folder of the test program; zantrel.exe and the helper programs lie beside it.
 std::string ExeDir();
 
-// One started zantrel.exe (or another program of the build).
+// One started zantrel.exe, or another program: one of the build (a name beside the test
+// program) or any other given by its full path, with optional arguments. It starts in
+// its own folder.
 class Program {
   public:
-    explicit Program(std::string exeName = "zantrel.exe") : exe_(std::move(exeName)) {}
+    explicit Program(std::string exeName = "zantrel.exe", std::string arguments = "")
+        : exe_(std::move(exeName)), arguments_(std::move(arguments)) {}
     ~Program() { Kill(); }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -41,6 +44,7 @@ class Program {
 
   private:
     std::string exe_;
+    std::string arguments_;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
 };
@@ -101,6 +105,15 @@ std::string TreeItemText(HWND tree, HTREEITEM item);
 HTREEITEM FindTreeChild(HWND tree, HTREEITEM parent,
                         const std::function<bool(const std::string&)>& matches);
 
+// The tray icon's callback message and identifier, as the notification area sends them.
+constexpr UINT kTrayNotify = 1025;
+constexpr WPARAM kTrayIcon = 2000;
+// True while a menu of process `pid` is open.
+bool MenuShown(DWORD pid);
+// Right-clicks the tray icon of the command window `window` and waits for its menu;
+// false when no menu opened.
+bool OpenTrayMenu(HWND window);
+
 // ---- Message boxes
 
 enum class BoxIcon { None, Error, Warning, Question, Information };
@@ -136,7 +149,10 @@ bool FileExists(const std::string& path);
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 
-// A fresh folder under the temporary folder, removed with everything in it at the end.
+// A new folder of this test run under the temporary folder, named after `name`.
+std::string MakeTempFolder(const std::string& name);
+
+// Such a folder, emptied first and removed with everything in it at the end.
 class TestFolder {
   public:
     explicit TestFolder(const std::string& name);
@@ -148,6 +164,22 @@ class TestFolder {
 
   private:
     std::string path_;
+};
+
+// While it lives, the shell opens files with `extension` (".txt") through `command` (with
+// "%1" for the file); the earlier association comes back when it goes.
+class FileTypeHandler {
+  public:
+    FileTypeHandler(const std::string& extension, const std::string& command);
+    ~FileTypeHandler();
+    FileTypeHandler(const FileTypeHandler&) = delete;
+    FileTypeHandler& operator=(const FileTypeHandler&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    std::string extension_;
+    std::string oldClass_;  // "<missing>" when the extension had none
+    bool ok_ = false;
 };
 
 // ---- Registry (the test program runs in the same Wine prefix as the program)

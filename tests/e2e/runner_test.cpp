@@ -18,11 +18,7 @@ class RunnerTest : public ::testing::Test {
         ASSERT_EQ(nullptr, FindWindowA("Zantrel", nullptr)) << "a zantrel.exe is still running";
         ClearProgramState();
         MakeReturningUser();
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        CreateDirectoryA(temp, nullptr);  // a new Wine prefix may not have it yet
-        dir = std::string(temp) + "zantrel-e2e-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(dir.c_str(), nullptr);
+        dir = MakeTempFolder("e2e");
         startDir = dir + "\\start here";
         CreateDirectoryA(startDir.c_str(), nullptr);
         recorder = "\"" + ExeDir() + "\\recorder.exe\"";

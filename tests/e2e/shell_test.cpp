@@ -10,8 +10,6 @@ namespace {
 
 constexpr WORD kOpen = 2001;
 constexpr WORD kClose = 2002;
-constexpr UINT kTrayNotify = 1025;
-constexpr WPARAM kTrayIcon = 2000;
 
 class ShellTest : public ::testing::Test {
   protected:
@@ -180,17 +178,12 @@ TEST_F(ShellTest, TrayNotificationsAnswerAsDocumented) {
 TEST_F(ShellTest, RightClickWhileHiddenShowsOnlyTheMenu) {
     StartVisible();
     HideAndWait();
-    PostMessageA(window, kTrayNotify, kTrayIcon, WM_RBUTTONDOWN);
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        return (menu = FindTopWindow(app.Pid(), "#32768", true)) != nullptr;
-    })) << "no menu appeared";
+    ASSERT_TRUE(OpenTrayMenu(window)) << "no menu appeared";
     Sleep(200);
     EXPECT_FALSE(IsShown(window)) << "the command window showed with the menu";
 
     PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return FindTopWindow(app.Pid(), "#32768", true) == nullptr; }))
-        << "Esc did not close the menu";
+    EXPECT_TRUE(WaitUntil([&] { return !MenuShown(app.Pid()); })) << "Esc did not close the menu";
     EXPECT_FALSE(IsShown(window));
     EXPECT_TRUE(app.Running());
 }
@@ -199,13 +192,11 @@ TEST_F(ShellTest, TrayMenuItemsChosenByKeyboard) {
     StartVisible();
     HideAndWait();
     // "&Open" is the default item and the first; "&Close" ends the program.
-    PostMessageA(window, kTrayNotify, kTrayIcon, WM_RBUTTONDOWN);
-    ASSERT_TRUE(WaitUntil([&] { return FindTopWindow(app.Pid(), "#32768", true) != nullptr; }));
+    ASSERT_TRUE(OpenTrayMenu(window));
     PressKey('O');
     EXPECT_TRUE(WaitUntil([&] { return ReadyForTyping(); })) << "'O' in the menu did not open";
 
-    PostMessageA(window, kTrayNotify, kTrayIcon, WM_RBUTTONDOWN);
-    ASSERT_TRUE(WaitUntil([&] { return FindTopWindow(app.Pid(), "#32768", true) != nullptr; }));
+    ASSERT_TRUE(OpenTrayMenu(window));
     PressKey('C');
     DWORD code = 12345;
     EXPECT_TRUE(app.WaitExit(kWaitMs, &code)) << "'C' in the menu did not end the program";
