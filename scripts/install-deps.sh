@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages whatever building and running Zantrel needs and the
 # machine lacks.   scripts/install-deps.sh run|package|test
-#   run:  CMake, MinGW-w64, Wine, and Xvfb when there is no display
+#   run:  CMake, MinGW-w64, Wine, halibut (the help file), and Xvfb when there is no display
 #   package: also NSIS and zip (scripts/package.sh)
 #   test: also GoogleTest, Google Benchmark, clang with libFuzzer, the 32-bit MinGW-w64
 #         compiler, Xvfb, ImageMagick (screenshots), the packaging tools, unzip and Wine's
@@ -9,7 +9,7 @@
 set -euo pipefail
 what=${1:-run}
 
-packages=(cmake make g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64)
+packages=(cmake make g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 halibut)
 if [ -z "${DISPLAY:-}" ] || [ "$what" = test ]; then
     packages+=(xvfb xauth)
 fi

@@ -122,11 +122,19 @@ include_check_catches_a_forbidden_include() {
     rm -rf "$tmp"
     [ "$status" -ne 0 ] && [[ "$out" == "run/runner.cpp:"[0-9]*'#include "ui/dialogs.h"'* ]]
 }
+# What the About box opens: the MIT licence, every line ended by CR LF, the last included.
+licence_is_mit_with_crlf_line_ends() {
+    local file=$build/win/bin/license.txt
+    [ -s "$file" ] && [ "$(tail -c 2 "$file" | od -An -c | tr -d ' ')" = '\r\n' ] &&
+        ! grep -qv $'\r$' "$file" && grep -q '^MIT License' "$file" &&
+        grep -q '^Copyright (c) [0-9]* Corvath Software' "$file"
+}
 icon_matches_its_pictures() { command -v python3 >/dev/null || return 0; python3 "$root/tools/make_icon.py" --check; }
 check "executable imports only system DLLs" imports_are_system_only
 check "executable is a GUI program" is_gui_program
 check "32-bit build compiles" builds_for_32_bits
 check "icon is built from its pictures" icon_matches_its_pictures
+check "licence beside the program, MIT, CR LF" licence_is_mit_with_crlf_line_ends
 check "sources are formatted" sources_are_formatted
 check "includes follow the layers" includes_follow_the_layers
 check "include check catches a forbidden include" include_check_catches_a_forbidden_include
