@@ -31,7 +31,9 @@ std::string ExeDir() {
 
 bool Program::Start() {
     Kill();
-    std::string path = ExeDir() + "\\" + exe_;
+    const bool fullPath = exe_.find('\\') != std::string::npos;
+    const std::string path = fullPath ? exe_ : ExeDir() + "\\" + exe_;
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
     std::string commandLine = "\"" + path + "\"";
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof(si));
@@ -39,7 +41,7 @@ bool Program::Start() {
     PROCESS_INFORMATION pi;
     ZeroMemory(&pi, sizeof(pi));
     if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        ExeDir().c_str(), &si, &pi)) {
+                        folder.c_str(), &si, &pi)) {
         return false;
     }
     CloseHandle(pi.hThread);

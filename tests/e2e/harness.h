@@ -19,7 +19,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs
 // The folder of the test program; zantrel.exe and the helper programs lie beside it.
 std::string ExeDir();
 
-// One started zantrel.exe (or another program of the build).
+// One started zantrel.exe, another program of the build, or a program given by its full
+// path; it starts in its own folder.
 class Program {
   public:
     explicit Program(std::string exeName = "zantrel.exe") : exe_(std::move(exeName)) {}
