@@ -12,6 +12,9 @@
 // Command window (template IDD_COMMAND). IDOK (1) is its ">" button.
 #define IDC_COMMAND_BOX 1000
 
+// About box (template IDD_ABOUT). Its OK button carries IDCANCEL (2).
+#define IDC_LICENSE 1033
+
 // Commands sent as WM_COMMAND to the command window. IDOK runs the entered line and
 // IDCANCEL hides the window.
 #define ID_TRAYICON 2000

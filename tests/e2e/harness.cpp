@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <cstring>
+#include <fstream>
 
 namespace e2e {
 
@@ -32,9 +33,9 @@ std::string ExeDir() {
 bool Program::Start() {
     Kill();
     const bool fullPath = exe_.find('\\') != std::string::npos;
-    const std::string path = fullPath ? exe_ : ExeDir() + "\\" + exe_;
-    const std::string folder = path.substr(0, path.find_last_of('\\'));
-    std::string commandLine = "\"" + path + "\"";
+    std::string path = fullPath ? exe_ : ExeDir() + "\\" + exe_;
+    std::string commandLine = "\"" + path + "\"" + (arguments_.empty() ? "" : " " + arguments_);
+    const std::string folder = path.substr(0, path.find_last_of('\\'));  // it starts there
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof(si));
     si.cb = sizeof(si);
@@ -78,10 +79,11 @@ void Program::Kill() {
             Answer(box, box.buttons.empty() ? IDOK : box.buttons.back());
             Sleep(100);
         }
-        if (HWND window = Window()) {
+        HWND window = Window();
+        if (window != nullptr) {
             PostMessageA(window, WM_COMMAND, 2002, 0);
         }
-        if (WaitForSingleObject(process_, 3000) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(process_, window != nullptr ? 3000 : 0) != WAIT_OBJECT_0) {
             TerminateProcess(process_, 99);
             WaitForSingleObject(process_, kWaitMs);
         }
@@ -99,7 +101,8 @@ struct FindRequest {
     DWORD pid;
     const char* className;
     bool visibleOnly;
-    HWND found;
+    bool all;  // collect every match, not only the first
+    std::vector<HWND> found;
 };
 
 BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
@@ -110,8 +113,8 @@ BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
         (request->visibleOnly && !IsWindowVisible(window))) {
         return TRUE;
     }
-    request->found = window;
-    return FALSE;
+    request->found.push_back(window);
+    return request->all ? TRUE : FALSE;
 }
 
 BOOL CALLBACK CountTrayIcons(HWND window, LPARAM param) {
@@ -199,7 +202,13 @@ BoxIcon DetectIcon(HWND box) {
 }  // namespace
 
 HWND FindTopWindow(DWORD pid, const char* className, bool visibleOnly) {
-    FindRequest request = {pid, className, visibleOnly, nullptr};
+    FindRequest request = {pid, className, visibleOnly, false, {}};
+    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&request));
+    return request.found.empty() ? nullptr : request.found.front();
+}
+
+std::vector<HWND> VisibleTopWindows(DWORD pid, const char* className) {
+    FindRequest request = {pid, className, true, true, {}};
     EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&request));
     return request.found;
 }
@@ -306,10 +315,18 @@ int TrayIconCount() {
 
 // ---- Message boxes
 
-bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs) {
+bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs, HWND owner) {
     HWND box = nullptr;
-    if (!WaitUntil([&] { return (box = FindTopWindow(pid, "#32770", true)) != nullptr; },
-                   timeoutMs)) {
+    auto found = [&] {
+        for (HWND candidate : VisibleTopWindows(pid, "#32770")) {
+            if (owner == nullptr || GetWindow(candidate, GW_OWNER) == owner) {
+                box = candidate;
+                return true;
+            }
+        }
+        return false;
+    };
+    if (!WaitUntil(found, timeoutMs)) {
         return false;
     }
     Sleep(300);  // let it paint before the icon is compared
@@ -351,6 +368,67 @@ const char* IconName(BoxIcon icon) {
         default:
             return "none";
     }
+}
+
+// ---- Launches observed through the recorder
+
+Record ReadRecord(const std::string& path) {
+    Record record;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return record;
+    }
+    record.exists = true;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.rfind("cmdline=", 0) == 0) {
+            record.commandLine = line.substr(8);
+        } else if (line.rfind("cwd=", 0) == 0) {
+            record.directory = line.substr(4);
+        } else if (line.rfind("show=", 0) == 0) {
+            record.show = std::stoi(line.substr(5));
+        }
+    }
+    return record;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string MakeTempFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    CreateDirectoryA(temp, nullptr);  // a new Wine prefix may not have it yet
+    const std::string folder =
+        std::string(temp) + "zantrel-" + name + "-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+// Wine's shell reads the merged classes view (HKEY_CLASSES_ROOT), so the association is
+// written there.
+FileTypeHandler::FileTypeHandler(const std::string& extension, const std::string& command)
+    : extension_(extension), oldClass_(ReadString(HKEY_CLASSES_ROOT, extension.c_str(), "")) {
+    const char kClass[] = "ZantrelTest.Handler";
+    const std::string verb = std::string(kClass) + "\\shell\\open\\command";
+    ok_ = RegSetKeyValueA(HKEY_CLASSES_ROOT, extension.c_str(), nullptr, REG_SZ, kClass,
+                          sizeof(kClass)) == ERROR_SUCCESS &&
+          RegSetKeyValueA(HKEY_CLASSES_ROOT, verb.c_str(), nullptr, REG_SZ, command.c_str(),
+                          static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+}
+
+FileTypeHandler::~FileTypeHandler() {
+    if (oldClass_ == "<missing>") {
+        RegDeleteKeyValueA(HKEY_CLASSES_ROOT, extension_.c_str(), nullptr);
+    } else {
+        RegSetKeyValueA(HKEY_CLASSES_ROOT, extension_.c_str(), nullptr, REG_SZ, oldClass_.c_str(),
+                        static_cast<DWORD>(oldClass_.size() + 1));
+    }
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "ZantrelTest.Handler");
 }
 
 // ---- Registry

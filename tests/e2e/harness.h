@@ -19,11 +19,13 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs
 // The folder of the test program; zantrel.exe and the helper programs lie beside it.
 std::string ExeDir();
 
-// One started zantrel.exe, another program of the build, or a program given by its full
-// path; it starts in its own folder.
+// One started zantrel.exe, or another program: one of the build (a name beside the test
+// program) or any other given by its full path, with optional arguments. It starts in
+// its own folder.
 class Program {
   public:
-    explicit Program(std::string exeName = "zantrel.exe") : exe_(std::move(exeName)) {}
+    explicit Program(std::string exeName = "zantrel.exe", std::string arguments = "")
+        : exe_(std::move(exeName)), arguments_(std::move(arguments)) {}
     ~Program() { Kill(); }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -41,6 +43,7 @@ class Program {
 
   private:
     std::string exe_;
+    std::string arguments_;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
 };
@@ -48,6 +51,8 @@ class Program {
 // ---- Windows of other processes
 
 HWND FindTopWindow(DWORD pid, const char* className, bool visibleOnly);
+// Every visible top-level window of the process with that class, in z-order.
+std::vector<HWND> VisibleTopWindows(DWORD pid, const char* className);
 std::string WindowText(HWND window);
 std::string ClassOf(HWND window);
 bool IsShown(HWND window);
@@ -77,12 +82,45 @@ struct MessageBoxInfo {
     BoxIcon icon = BoxIcon::None;
 };
 
-// Waits for a visible message box of process `pid` and reads it.
-bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs = kWaitMs);
+// Waits for a visible message box of process `pid` and reads it; with `owner`, only a box
+// owned by that window counts (so that a dialog of the same class is not taken for one).
+bool WaitForMessageBox(DWORD pid, MessageBoxInfo* info, DWORD timeoutMs = kWaitMs,
+                       HWND owner = nullptr);
 // True when the process shows no message box now.
 bool NoMessageBox(DWORD pid);
 void Answer(const MessageBoxInfo& info, int button);
 const char* IconName(BoxIcon icon);
+
+// ---- Launches observed through the recorder helper (tests/helpers/recorder.cpp)
+
+// What a started recorder.exe wrote about itself.
+struct Record {
+    bool exists = false;
+    std::string commandLine;
+    std::string directory;
+    int show = -2;
+};
+
+Record ReadRecord(const std::string& path);
+bool FileExists(const std::string& path);
+// A new folder of this test run under the temporary folder, named after `name`.
+std::string MakeTempFolder(const std::string& name);
+
+// While it lives, the shell opens files with `extension` (".txt") through `command` (with
+// "%1" for the file); the earlier association comes back when it goes.
+class FileTypeHandler {
+  public:
+    FileTypeHandler(const std::string& extension, const std::string& command);
+    ~FileTypeHandler();
+    FileTypeHandler(const FileTypeHandler&) = delete;
+    FileTypeHandler& operator=(const FileTypeHandler&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    std::string extension_;
+    std::string oldClass_;  // "<missing>" when the extension had none
+    bool ok_ = false;
+};
 
 // ---- Registry (the test program runs in the same Wine prefix as the program)
 

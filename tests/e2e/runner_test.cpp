@@ -2,7 +2,6 @@
 // one line, a launch that fails, what the window does afterwards, and "!logoff".
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -14,52 +13,13 @@ namespace {
 
 constexpr WORD kClose = 2002;
 
-// What a started recorder.exe wrote about itself.
-struct Record {
-    bool exists = false;
-    std::string commandLine;
-    std::string directory;
-    int show = -2;
-};
-
-Record ReadRecord(const std::string& path) {
-    Record record;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return record;
-    }
-    record.exists = true;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.rfind("cmdline=", 0) == 0) {
-            record.commandLine = line.substr(8);
-        } else if (line.rfind("cwd=", 0) == 0) {
-            record.directory = line.substr(4);
-        } else if (line.rfind("show=", 0) == 0) {
-            record.show = std::stoi(line.substr(5));
-        }
-    }
-    return record;
-}
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 class RunnerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(nullptr, FindWindowA("Zantrel", nullptr)) << "a zantrel.exe is still running";
         ClearProgramState();
         MakeReturningUser();
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        CreateDirectoryA(temp, nullptr);  // a new Wine prefix may not have it yet
-        dir = std::string(temp) + "zantrel-e2e-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(dir.c_str(), nullptr);
+        dir = MakeTempFolder("e2e");
         startDir = dir + "\\start here";
         CreateDirectoryA(startDir.c_str(), nullptr);
         recorder = "\"" + ExeDir() + "\\recorder.exe\"";
