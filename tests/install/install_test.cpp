@@ -47,10 +47,6 @@ std::string ShortcutPath() {
     return ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Zantrel.lnk";
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string FileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream bytes;
@@ -342,7 +338,8 @@ class InstallTest : public ::testing::Test {
 
     void Start(const std::string& program) {
         app = std::make_unique<Program>(program);
-        ASSERT_TRUE(app->Start()) << program;
+        ASSERT_TRUE(app->Start()) << program << ": error " << GetLastError()
+                                  << (FileExists(program) ? "" : ", no such file");
         ASSERT_TRUE(WaitUntil([&] { return (window = app->Window()) != nullptr; }));
     }
 
@@ -384,7 +381,7 @@ TEST_F(InstallTest, SilentInstallPutsFilesPathEntryAndShortcutInPlace) {
         EXPECT_TRUE(built == FileBytes(folder + "\\" + name)) << name << " differs or is missing";
         bytes += static_cast<DWORD>(built.size());
     }
-    EXPECT_TRUE(Exists(folder + "\\uninstall.exe"));
+    EXPECT_TRUE(FileExists(folder + "\\uninstall.exe"));
 
     // The test program is a 64-bit one: it reads the 64-bit view, as zantrel.exe does.
     EXPECT_EQ(folder, ReadString(HKEY_LOCAL_MACHINE, kMachineKey, "Path"));
@@ -434,7 +431,7 @@ TEST_F(InstallTest, ProgramStartedFromTheShortcutFindsTheChosenFolder) {
     EXPECT_EQ("\"" + folder + "\\zantrel.exe\"", ReadString(HKEY_CURRENT_USER, kRunKey, "Zantrel"));
 
     ASSERT_EQ(0u, Uninstall());
-    EXPECT_FALSE(Exists(folder));
+    EXPECT_FALSE(FileExists(folder));
     RemoveDirectoryA("C:\\Apps");
 }
 
@@ -475,10 +472,10 @@ TEST_F(InstallTest, SilentUninstallWhileRunningLeavesOnlyTheUsersSettings) {
     ASSERT_EQ(0u, Uninstall());
     ExpectEndedByItsClose();
     for (const char* name : kFiles) {
-        EXPECT_FALSE(Exists(folder + "\\" + name)) << name;
+        EXPECT_FALSE(FileExists(folder + "\\" + name)) << name;
     }
-    EXPECT_FALSE(Exists(folder));
-    EXPECT_FALSE(Exists(ShortcutPath()));
+    EXPECT_FALSE(FileExists(folder));
+    EXPECT_FALSE(FileExists(ShortcutPath()));
     EXPECT_FALSE(MachineKeyExists(kMakerKey, KEY_WOW64_64KEY)) << "Path and the keys above it";
     EXPECT_FALSE(MachineKeyExists(kUninstallKey, KEY_WOW64_64KEY));
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRunKey, "Zantrel"))
