@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages whatever building and running Zantrel needs and the
-# machine lacks.   scripts/install-deps.sh run|test
+# machine lacks.   scripts/install-deps.sh run|package|test
 #   run:  CMake, MinGW-w64, Wine, halibut (the help file), and Xvfb when there is no display
+#   package: also NSIS and zip (scripts/package.sh)
 #   test: also GoogleTest, Google Benchmark, clang with libFuzzer, the 32-bit MinGW-w64
-#         compiler, Xvfb and ImageMagick (screenshots)
+#         compiler, Xvfb, ImageMagick (screenshots), the packaging tools, unzip and Wine's
+#         32-bit half (the setup program is a 32-bit program)
 set -euo pipefail
 what=${1:-run}
 
@@ -14,6 +16,12 @@ fi
 if [ "$what" = test ]; then
     packages+=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
                g++-mingw-w64-i686-posix binutils-mingw-w64-i686 imagemagick)
+fi
+if [ "$what" = package ] || [ "$what" = test ]; then
+    packages+=(nsis zip)
+fi
+if [ "$what" = test ]; then
+    packages+=(unzip wine32:i386)
 fi
 
 missing=()
@@ -26,6 +34,9 @@ done
 echo "== installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null

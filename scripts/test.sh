@@ -184,6 +184,37 @@ logoff_ends_program_and_saves() {
 }
 check "logoff ends the program and saves" logoff_ends_program_and_saves
 
+# The two downloads, and the setup program under Wine in a prefix where nothing was ever
+# installed, so that whatever it leaves behind shows.
+echo "== the downloads"
+if "$root/scripts/package.sh" >"$build/package.log" 2>&1; then
+    sed 's/^/   /' "$build/package.log"
+    record "setup program and zip are built" 1 0
+    zip_holds_the_three_files_of_the_build() {
+        local zip
+        zip=$(ls "$root"/dist/zantrel-*-win64.zip) || return 1
+        [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "license.txt zantrel.exe zantrel.hlp " ] ||
+            { unzip -Z1 "$zip"; return 1; }
+        for file in zantrel.exe zantrel.hlp license.txt; do
+            unzip -p "$zip" "$file" | cmp -s - "$build/win/bin/$file" || { echo "   $file differs"; return 1; }
+        done
+    }
+    check "zip holds the three files of the build" zip_holds_the_three_files_of_the_build
+
+    echo "== setup program under Wine in a fresh prefix"
+    test_prefix=$WINEPREFIX
+    rm -rf "$build/wineprefix-install"
+    wine_prefix "$build/wineprefix-install"
+    ZANTREL_SETUP=$(winepath -w "$(ls "$root"/dist/zantrel-*-setup.exe)" 2>/dev/null) \
+        timeout 600 wine "$build/win/bin/zantrel_install_tests.exe" >"$build/install-tests.log" 2>&1
+    gtest_counts "setup program tests" "$build/install-tests.log" $?
+    wineserver -k 2>/dev/null; wineserver -w
+    export WINEPREFIX=$test_prefix
+else
+    tail -20 "$build/package.log"
+    record "setup program and zip are built" 0 1
+fi
+
 if [ ${#failures[@]} -gt 0 ]; then echo "failed: ${failures[*]}"; fi
 echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]
