@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages whatever building and running Zantrel needs and the
 # machine lacks.   scripts/install-deps.sh run|package|test
-#   run:  CMake, MinGW-w64, Wine, halibut (the help file), and Xvfb when there is no display
+#   run:  CMake, MinGW-w64, Wine, halibut (the help file), and when there is no display Xvfb
+#         and the X library headers (tools/wm_state, which runs beside that Xvfb)
 #   package: also NSIS and zip (scripts/package.sh)
 #   test: also GoogleTest, Google Benchmark, clang with libFuzzer, the 32-bit MinGW-w64
-#         compiler, Xvfb, ImageMagick (screenshots), the packaging tools, unzip and Wine's
-#         32-bit half (the setup program is a 32-bit program)
+#         compiler, Xvfb, the X library headers, ImageMagick (screenshots), the packaging
+#         tools, unzip and Wine's 32-bit half (the setup program is a 32-bit program)
 set -euo pipefail
 what=${1:-run}
 
 packages=(cmake make g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 halibut)
 if [ -z "${DISPLAY:-}" ] || [ "$what" = test ]; then
-    packages+=(xvfb xauth)
+    packages+=(xvfb xauth libx11-dev)
 fi
 if [ "$what" = test ]; then
     packages+=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev

@@ -146,13 +146,22 @@ trap 'wineserver -k 2>/dev/null; stop_display' EXIT
 rm -rf "$build/wineprefix-test"
 wine_prefix "$build/wineprefix-test"
 
+# A test program that waits for ever (on a message box nobody answers, say) is stopped
+# after 20 minutes, naming the test it was in, and counts as failed.
+wine_tests() {  # wine_tests LOG PROGRAM: runs PROGRAM under Wine, its output in LOG
+    timeout 1200 wine "$2" >"$1" 2>&1
+    local status=$?
+    [ "$status" -eq 124 ] && echo "   stopped after 20 minutes in: $(grep '^\[ RUN' "$1" | tail -1)"
+    return "$status"
+}
+
 echo "== Win32 tests under Wine"
-wine "$build/win/bin/zantrel_win_tests.exe" >"$build/win-tests.log" 2>&1
+wine_tests "$build/win-tests.log" "$build/win/bin/zantrel_win_tests.exe"
 gtest_counts "Win32 tests" "$build/win-tests.log" $?
 wineserver -k 2>/dev/null; wineserver -w
 
 echo "== end-to-end tests under Wine"
-wine "$build/win/bin/zantrel_e2e_tests.exe" >"$build/e2e-tests.log" 2>&1
+wine_tests "$build/e2e-tests.log" "$build/win/bin/zantrel_e2e_tests.exe"
 gtest_counts "end-to-end tests" "$build/e2e-tests.log" $?
 wineserver -k 2>/dev/null; wineserver -w
 

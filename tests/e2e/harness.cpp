@@ -586,8 +586,15 @@ const char* IconName(BoxIcon icon) {
 
 Record ReadRecord(const std::string& path) {
     Record record;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    // The recorder moves its record into place through a handle opened for deletion, and
+    // until it closes that handle, opening the file without sharing deletion fails with a
+    // sharing violation: try again until then.
+    std::ifstream file;
+    if (!FileExists(path) || !WaitUntil([&] {
+            file.clear();
+            file.open(path, std::ios::binary);
+            return file.is_open();
+        })) {
         return record;
     }
     record.exists = true;

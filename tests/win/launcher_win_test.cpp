@@ -50,15 +50,15 @@ bool Exists(const std::string& path) {
 std::map<std::string, std::string> ReadRecord(const std::string& path, DWORD timeoutMs = 20000) {
     std::map<std::string, std::string> record;
     const DWORD start = GetTickCount();
-    while (!Exists(path)) {
+    // The recorder moves its record into place through a handle opened for deletion, and
+    // until it closes that handle, opening the file without sharing deletion (as fopen does)
+    // fails with a sharing violation: try again until then.
+    FILE* file = nullptr;
+    while (!Exists(path) || (file = std::fopen(path.c_str(), "rb")) == nullptr) {
         if (GetTickCount() - start > timeoutMs) {
             return record;
         }
         Sleep(10);
-    }
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return record;
     }
     char line[1024];
     while (std::fgets(line, sizeof line, file) != nullptr) {
