@@ -27,6 +27,19 @@ void FillFilePicker(OPENFILENAMEA& picker, HWND owner, const char* title, const 
     picker.lpstrDefExt = defaultExtension;
 }
 
+typedef BOOL(WINAPI* FilePicker)(OPENFILENAMEA*);
+
+// The common dialogs' library is loaded at the first pick rather than at every start-up,
+// where mapping it would cost each start of the program for a dialog seldom opened. It
+// stays loaded for the life of the process.
+BOOL RunFilePicker(const char* function, OPENFILENAMEA* picker) {
+    static HMODULE library = LoadLibraryA("comdlg32.dll");
+    FilePicker run = library == nullptr ? nullptr
+                                        : reinterpret_cast<FilePicker>(reinterpret_cast<void*>(
+                                              GetProcAddress(library, function)));
+    return run != nullptr ? run(picker) : FALSE;
+}
+
 }  // namespace
 
 bool PickFileToOpen(HWND owner, const char* title, const char* filter, const char* defaultExtension,
@@ -34,7 +47,7 @@ bool PickFileToOpen(HWND owner, const char* title, const char* filter, const cha
     OPENFILENAMEA picker;
     FillFilePicker(picker, owner, title, filter, defaultExtension, path,
                    OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER);
-    return GetOpenFileNameA(&picker) != FALSE;
+    return RunFilePicker("GetOpenFileNameA", &picker) != FALSE;
 }
 
 bool PickFileToSave(HWND owner, const char* title, const char* filter, const char* defaultExtension,
@@ -42,7 +55,7 @@ bool PickFileToSave(HWND owner, const char* title, const char* filter, const cha
     OPENFILENAMEA picker;
     FillFilePicker(picker, owner, title, filter, defaultExtension, path,
                    OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER);
-    return GetSaveFileNameA(&picker) != FALSE;
+    return RunFilePicker("GetSaveFileNameA", &picker) != FALSE;
 }
 
 bool PickFolder(HWND owner, const char* title, char* path) {
