@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "zantrel_version.h"
 
 using namespace e2e;
 
@@ -150,7 +151,7 @@ TEST_F(AboutTest, TrayMenuOpensItOwnedWithItsTextsAndTheFocusOnOk_OkEndsIt) {
     const std::vector<Control> expected = {{IDCANCEL, "Button", "OK"},
                                            {kLicenseButton, "Button", "License Agreement"},
                                            {kNoId, "Static", ""},
-                                           {kNoId, "Static", "Version 1.23"},
+                                           {kNoId, "Static", "Version " ZANTREL_VERSION},
                                            {kNoId, "Static", seen[4].text}};
     EXPECT_EQ(expected, seen);
     HWND icon = GetWindow(GetDlgItem(about, kLicenseButton), GW_HWNDNEXT);

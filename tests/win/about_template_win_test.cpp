@@ -6,6 +6,7 @@
 
 #include "dialog_template.h"
 #include "res/resource.h"
+#include "zantrel_version.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ TEST(AboutTemplate, MatchesTheAboutBoxTable) {
         {IDC_LICENSE, "BUTTON", "License Agreement", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 10, 31,
          68, 12},
         {kNoId, "STATIC", "#" + std::to_string(IDI_ZANTREL), kChild | SS_ICON, 0, 7, 7, 20, 20},
-        {kNoId, "STATIC", "Version 1.23", kChild | SS_LEFT | WS_GROUP, 0, 31, 8, 40, 8},
+        {kNoId, "STATIC", "Version " ZANTREL_VERSION, kChild | SS_LEFT | WS_GROUP, 0, 31, 8, 40, 8},
         {kNoId, "STATIC", maker, kChild | SS_LEFT | WS_GROUP, 0, 31, 16, 122, 8},
     };
     wintest::ExpectTemplate(IDD_ABOUT, expected);
