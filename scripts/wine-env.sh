@@ -27,10 +27,12 @@ wine_prefix() {
 # Wine's own "MS Sans Serif" and "Tahoma" (Debian's fonts-wine) have the widths of Windows'
 # fonts. This Wine does not look where the package puts them, and without them it draws the
 # dialogs' "MS Sans Serif" with a wider font that clips their labels; in the prefix's
-# C:\windows\Fonts they are used.
+# C:\windows\Fonts they are used. The dialogs' 8 pt comes from the bitmap sserife.fon
+# (sseriff.fon at 120 dpi), the name the prefix's registry gives "MS Sans Serif".
 wine_fonts() {
     local fonts font folder=$WINEPREFIX/drive_c/windows/Fonts
-    fonts=$(dpkg -L fonts-wine 2>/dev/null | grep -E '/(ms_sans_serif|tahoma|tahomabd)\.ttf$')
+    fonts=$(dpkg -L fonts-wine 2>/dev/null |
+        grep -E '/(sserife\.fon|sseriff\.fon|ms_sans_serif\.ttf|tahoma\.ttf|tahomabd\.ttf)$')
     if [ -z "$fonts" ]; then
         echo "== fonts-wine is missing: the dialogs are drawn in a wider font, labels clipped" >&2
         return 0
