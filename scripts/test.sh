@@ -137,7 +137,7 @@ sources_are_formatted() {
     echo "$out" | head -20
     return 1
 }
-format_check_fails_without_git() { ! GIT=/nonexistent/git sources_are_formatted >/dev/null; }
+format_check_fails_without_git() { ! GIT=/nonexistent/git sources_are_formatted >/dev/null 2>&1; }
 includes_follow_the_layers() { "$root/scripts/check-includes.sh" "$root"; }
 # The include check itself: a tree with one forbidden include must fail, naming its line.
 include_check_catches_a_forbidden_include() {

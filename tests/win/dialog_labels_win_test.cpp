@@ -20,10 +20,6 @@ struct DialogCase {
     int templateId;
 };
 
-void PrintTo(const DialogCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }

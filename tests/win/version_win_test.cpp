@@ -1,6 +1,5 @@
-// The version of the built zantrel.exe beside this test program, as Windows reads it: the
-// numbers and texts of its version block and the identity in its manifest all follow the
-// one version of the build (project() in CMakeLists.txt).
+// The built zantrel.exe beside this test program carries the build's one version (project()
+// in CMakeLists.txt) in its version block, numbers and texts, and in its manifest's identity.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,67 +12,47 @@
 
 namespace {
 
-std::string ProgramPath() {
+TEST(ProgramVersion, VersionBlockAndManifestCarryTheBuildsVersion) {
     char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    return dir.substr(0, dir.find_last_of("\\/")) + "\\zantrel.exe";
-}
-
-// "1.23" as the four numbers Windows keeps: 1, 23, 0, 0.
-std::vector<unsigned> FourNumbers(const char* version) {
-    unsigned part[4] = {0, 0, 0, 0};
-    std::sscanf(version, "%u.%u.%u.%u", &part[0], &part[1], &part[2], &part[3]);
-    return {part[0], part[1], part[2], part[3]};
-}
-
-std::string StringValue(std::vector<char>& block, const char* name) {
-    char* text = nullptr;
-    UINT length = 0;
-    const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
-    return VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length)
-               ? text
-               : "<none>";
-}
-
-TEST(ProgramVersion, VersionBlockCarriesTheBuildsVersion) {
+    std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    program = program.substr(0, program.find_last_of("\\/")) + "\\zantrel.exe";
     DWORD ignored = 0;
-    std::vector<char> block(GetFileVersionInfoSizeA(ProgramPath().c_str(), &ignored));
-    ASSERT_FALSE(block.empty()) << ProgramPath() << ": no version block";
-    ASSERT_TRUE(GetFileVersionInfoA(ProgramPath().c_str(), 0, static_cast<DWORD>(block.size()),
-                                    block.data()));
+    std::vector<char> block(GetFileVersionInfoSizeA(program.c_str(), &ignored));
+    ASSERT_FALSE(block.empty()) << program << ": no version block";
+    ASSERT_TRUE(
+        GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    for (const char* name : {"FileVersion", "ProductVersion"}) {
+        char* text = nullptr;
+        UINT length = 0;
+        const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
+        ASSERT_TRUE(
+            VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length));
+        EXPECT_STREQ(ZANTREL_VERSION, text) << name;
+    }
+    // "1.23" as four numbers: 1.23.0.0.
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    const std::vector<unsigned> expected = FourNumbers(ZANTREL_VERSION);
-    for (DWORD packed : {fixed->dwFileVersionMS, fixed->dwProductVersionMS}) {
-        EXPECT_EQ(expected[0], HIWORD(packed));
-        EXPECT_EQ(expected[1], LOWORD(packed));
-    }
-    for (DWORD packed : {fixed->dwFileVersionLS, fixed->dwProductVersionLS}) {
-        EXPECT_EQ(expected[2], HIWORD(packed));
-        EXPECT_EQ(expected[3], LOWORD(packed));
-    }
-    EXPECT_EQ(ZANTREL_VERSION, StringValue(block, "FileVersion"));
-    EXPECT_EQ(ZANTREL_VERSION, StringValue(block, "ProductVersion"));
-}
+    char four[64];
+    std::snprintf(four, sizeof(four), "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+                  LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                  LOWORD(fixed->dwFileVersionLS));
+    EXPECT_EQ(0u, (std::string(four) + ".").rfind(ZANTREL_VERSION ".", 0)) << four;
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
 
-TEST(ProgramVersion, ManifestIdentityCarriesTheBuildsVersion) {
-    HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(nullptr, program) << ProgramPath() << ": error " << GetLastError();
-    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), RT_MANIFEST);
-    std::string manifest;
-    if (found != nullptr) {
-        const char* bytes = static_cast<const char*>(LockResource(LoadResource(program, found)));
-        manifest.assign(bytes, SizeofResource(program, found));
-    }
-    FreeLibrary(program);
-    const std::vector<unsigned> n = FourNumbers(ZANTREL_VERSION);
-    char identity[128];
-    std::snprintf(identity, sizeof(identity), "name=\"Corvath.Zantrel\" version=\"%u.%u.%u.%u\"",
-                  n[0], n[1], n[2], n[3]);
-    EXPECT_NE(std::string::npos, manifest.find(identity)) << manifest;
+    HMODULE image = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, image) << "error " << GetLastError();
+    HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), RT_MANIFEST);
+    const std::string manifest =
+        found == nullptr
+            ? "<none>"
+            : std::string(static_cast<const char*>(LockResource(LoadResource(image, found))),
+                          SizeofResource(image, found));
+    FreeLibrary(image);
+    EXPECT_NE(std::string::npos,
+              manifest.find("name=\"Corvath.Zantrel\" version=\"" + std::string(four) + "\""))
+        << manifest;
 }
 
 }  // namespace
