@@ -9,6 +9,7 @@ build_win zantrel
 
 wine_prefix "$root/build/wineprefix-run"
 need_display
+trap stop_display EXIT  # also when a time limit ends this script
 if [ -n "$xvfb_pid" ]; then
     echo "== no display was set: Zantrel runs on the virtual display $DISPLAY"
 fi
