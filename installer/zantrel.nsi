@@ -1,14 +1,15 @@
-; The setup program of Zantrel: installs it for all users into the 64-bit Program Files
-; folder, upgrades a running copy after asking it to close, and uninstalls it.
+; The setup program of Zantrel: installs it for all users into the Program Files folder,
+; upgrades a running copy after asking it to close, and uninstalls it.
 ;
 ;   makensis -DBIN=<folder with zantrel.exe, zantrel.hlp, license.txt> -DOUTFILE=<setup.exe>
+;            -DVERSION=<1.23> -DVERSION_QUAD=<1.23.0.0>
 ;
-; The setup program itself is a 32-bit program, so every registry access goes through the
-; 64-bit view (SetRegView 64): the 64-bit zantrel.exe reads "Path" there, and the
-; installed-programs list of 64-bit Windows lists 64-bit programs from there.
+; scripts/package.sh passes the version of the build. The setup program is a 64-bit program,
+; as zantrel.exe is: it sees the native Program Files folder and registry view, where the
+; program reads "Path" and where 64-bit Windows lists installed 64-bit programs, without
+; switching views. (64-bit Windows alone can start it.)
 
-Unicode true
-!define VERSION "1.23"
+Target amd64-unicode
 !define PUBLISHER "Corvath Software"
 !define COPYRIGHT "Copyright (c) 2026 Corvath Software"
 !define MACHINE_KEY "Software\Corvath Software\Zantrel"
@@ -18,8 +19,8 @@ Unicode true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zantrel"
 !define ID_CLOSE 2002  ; the command of the program's own "Close" menu item
 
-!ifndef BIN | OUTFILE
-  !error "usage: makensis -DBIN=<folder of the Release build> -DOUTFILE=<setup program>"
+!ifndef BIN | OUTFILE | VERSION | VERSION_QUAD
+  !error "usage: makensis -DBIN=<folder of the Release build> -DOUTFILE=<setup program> -DVERSION=<x.y> -DVERSION_QUAD=<x.y.0.0>"
 !endif
 
 Name "Zantrel"
@@ -36,7 +37,6 @@ ShowUninstDetails nevershow
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
-!include x64.nsh
 
 !define MUI_ICON "../res/zantrel.ico"
 !define MUI_UNICON "../res/zantrel.ico"
@@ -56,8 +56,8 @@ ShowUninstDetails nevershow
 
 !insertmacro MUI_LANGUAGE "English"
 
-VIProductVersion "${VERSION}.0.0"
-VIFileVersion "${VERSION}.0.0"
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Zantrel"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Zantrel ${VERSION} Setup"
@@ -122,19 +122,13 @@ FunctionEnd
 
 Function .onInit
   SetShellVarContext all
-  SetRegView 64
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "Zantrel needs a 64-bit version of Windows." /SD IDOK
-    SetErrorLevel 2
-    Quit
-  ${EndIf}
   ReadRegStr $PreviousFolder HKLM "${MACHINE_KEY}" "Path"
   ; /D= on the command line has set the folder already.
   ${If} $INSTDIR == ""
     ${If} $PreviousFolder != ""
       StrCpy $INSTDIR $PreviousFolder
     ${Else}
-      StrCpy $INSTDIR "$PROGRAMFILES64\Zantrel"
+      StrCpy $INSTDIR "$PROGRAMFILES\Zantrel"
     ${EndIf}
   ${EndIf}
 FunctionEnd
@@ -185,7 +179,6 @@ FunctionEnd
 
 Function un.onInit
   SetShellVarContext all
-  SetRegView 64
 FunctionEnd
 
 Section "Uninstall"

@@ -14,6 +14,7 @@ seconds=${1:-60}
 targets=${*:-exchange_file_fuzz state_load_fuzz}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$repo/build-fuzz}
+"$repo/scripts/install-deps.sh" fuzz
 
 CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
     -DZANTREL_FUZZ=ON -DZANTREL_TESTS=ON >/dev/null

@@ -8,7 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build_win zantrel
 
 wine_prefix "$root/build/wineprefix-run"
-if need_display && [ -n "$xvfb_pid" ]; then
+need_display
+trap stop_display EXIT  # also when a time limit ends this script
+if [ -n "$xvfb_pid" ]; then
     echo "== no display was set: Zantrel runs on the virtual display $DISPLAY"
 fi
 echo "== starting Zantrel (tray menu or Esc hides it; the tray menu's Close ends it)"

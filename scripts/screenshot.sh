@@ -26,12 +26,26 @@ wine reg add "$key" /v LocY /t REG_DWORD /d 40 /f >/dev/null
 wine "$root/build/win/bin/zantrel.exe" &
 sleep 4
 mkdir -p "$root/docs"
-import -window root -crop 420x80+30+30 "$root/docs/screenshot.png"
+# Each picture is cut from a generous part of the screen down to its window (the screen
+# around it is black), whatever size the window's font gives it.
+# A busy machine may take longer to show it: up to 30 s more.
+shoot() {  # shoot WIDTHxHEIGHT+X+Y FILE
+    local width
+    for _ in $(seq 30); do
+        import -window root -crop "$1" +repage png:- | convert png:- -trim +repage "$2" 2>/dev/null || true
+        width=$(identify -format '%w' "$2" 2>/dev/null)
+        [ "${width:-0}" -gt 100 ] && return 0
+        sleep 1
+    done
+    echo "screenshot.sh: no window to picture in $1 of the screen" >&2
+    return 1
+}
+shoot 440x100+40+40 "$root/docs/screenshot.png"
 echo "wrote docs/screenshot.png"
 # The About box, centred on the screen (ID_ABOUT, as the tray menu's "&About" sends it).
 wine "$root/build/win/bin/post_command.exe" 2003
 sleep 3
-import -window root -crop 300x120+490+452 "$root/docs/about.png"
+shoot 400x200+440+412 "$root/docs/about.png"
 echo "wrote docs/about.png"
 wineserver -k 2>/dev/null
 wineserver -w

@@ -1,23 +1,37 @@
 #!/usr/bin/env bash
 # Builds and runs every test: native unit tests (sanitizers), the fuzzer for a bounded
 # time, the Win32 tests and the end-to-end tests of zantrel.exe under Wine, and the
-# checks of the executable itself. Ends with one line: "N passed, N failed".
+# checks of the executable itself. Ends, however it ends, with one line:
+# "N passed, N failed, N skipped".
 #   FUZZ_SECONDS (default 60) sets the fuzzing time.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
-"$root/scripts/install-deps.sh" test || exit 1
 . "$root/scripts/wine-env.sh"
 
 passed=0
 failed=0
 skipped=0
 failures=()
+wine_used=""
+finish() {
+    [ -n "$wine_used" ] && wineserver -k 2>/dev/null
+    stop_display
+    if [ ${#failures[@]} -gt 0 ]; then echo "failed: ${failures[*]}"; fi
+    echo "$passed passed, $failed failed, $skipped skipped"
+}
+trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 record() {  # record NAME PASSED FAILED
     passed=$((passed + $2))
     failed=$((failed + $3))
     [ "$3" -gt 0 ] && failures+=("$1")
     echo "== $1: $2 passed, $3 failed"
+}
+fail_and_end() {  # fail_and_end NAME: one failure, after which nothing else can run
+    record "$1" 0 1
+    exit 1
 }
 check() {  # check NAME COMMAND...: one test that passes when the command succeeds
     local name=$1
@@ -38,6 +52,8 @@ gtest_counts() {  # gtest_counts NAME LOG EXIT_CODE
     [ "$bad" -gt 0 ] && grep -E '^\[  FAILED  \]|Failure|Expected|Which is|Value of|Actual' "$2" | head -60
     record "$1" "$ok" "$bad"
 }
+
+"$root/scripts/install-deps.sh" test || fail_and_end "installing what the tests need"
 
 # ---- Native: portable logic under AddressSanitizer and UndefinedBehaviorSanitizer
 echo "== native build"
@@ -63,10 +79,15 @@ else
 fi
 
 # Root may write read-only files: that case runs as an ordinary user.
-if [ "$(id -u)" -eq 0 ] && [ -x "$build/native/bin/zantrel_unit_tests" ] && command -v setpriv >/dev/null; then
-    setpriv --reuid=65534 --regid=65534 --clear-groups \
-        "$build/native/bin/zantrel_unit_tests" --gtest_filter='*ReadOnly*' >"$build/readonly.log" 2>&1
-    gtest_counts "read-only files as an ordinary user" "$build/readonly.log" $?
+if [ "$(id -u)" -eq 0 ] && [ -x "$build/native/bin/zantrel_unit_tests" ]; then
+    if command -v setpriv >/dev/null; then
+        setpriv --reuid=65534 --regid=65534 --clear-groups \
+            "$build/native/bin/zantrel_unit_tests" --gtest_filter='*ReadOnly*' >"$build/readonly.log" 2>&1
+        gtest_counts "read-only files as an ordinary user" "$build/readonly.log" $?
+    else
+        echo "== read-only files as an ordinary user: skipped, no setpriv"
+        skipped=$((skipped + 1))
+    fi
 fi
 
 # ---- Fuzzing the alias import and the registry load, sharing the time
@@ -84,16 +105,16 @@ fi
 echo "== Windows build"
 if ! build_win >"$build/win-build.log" 2>&1; then
     tail -40 "$build/win-build.log"
-    record "Windows build" 0 1
-    echo "$passed passed, $failed failed"
-    exit 1
+    fail_and_end "Windows build"
 fi
 exe=$build/win/bin/zantrel.exe
 
 imports_are_system_only() {
     local dlls
-    dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort)
+    dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort) ||
+        return 1
     echo "   imports: $(echo $dlls)"
+    [ -n "$dlls" ] || return 1
     local allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll "
     for dll in $dlls; do
         [[ "$allowed" == *" $dll "* ]] || { echo "   not a system DLL: $dll"; return 1; }
@@ -106,10 +127,17 @@ builds_for_32_bits() {
         cmake --build "$build/win32" --target zantrel -j2 >"$build/win32-build.log" 2>&1 ||
         { tail -20 "$build/win32-build.log"; return 1; }
 }
+# Every C++ file that git knows; a missing git or clang-format, or no file, is a failure.
 sources_are_formatted() {
-    (cd "$root" && git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror 2>&1 | head -20 |
-        grep . && return 1 || return 0)
+    local files out
+    files=$(cd "$root" && "${GIT:-git}" ls-files '*.cpp' '*.h') && [ -n "$files" ] ||
+        { echo "   no C++ files listed by ${GIT:-git} ls-files"; return 1; }
+    out=$(cd "$root" && echo "$files" | xargs clang-format --dry-run --Werror 2>&1) &&
+        [ -z "$out" ] && return 0
+    echo "$out" | head -20
+    return 1
 }
+format_check_fails_without_git() { ! GIT=/nonexistent/git sources_are_formatted >/dev/null 2>&1; }
 includes_follow_the_layers() { "$root/scripts/check-includes.sh" "$root"; }
 # The include check itself: a tree with one forbidden include must fail, naming its line.
 include_check_catches_a_forbidden_include() {
@@ -129,20 +157,21 @@ licence_is_mit_with_crlf_line_ends() {
         ! grep -qv $'\r$' "$file" && grep -q '^MIT License' "$file" &&
         grep -q '^Copyright (c) [0-9]* Corvath Software' "$file"
 }
-icon_matches_its_pictures() { command -v python3 >/dev/null || return 0; python3 "$root/tools/make_icon.py" --check; }
+icon_matches_its_pictures() { python3 "$root/tools/make_icon.py" --check; }
 check "executable imports only system DLLs" imports_are_system_only
 check "executable is a GUI program" is_gui_program
 check "32-bit build compiles" builds_for_32_bits
 check "icon is built from its pictures" icon_matches_its_pictures
 check "licence beside the program, MIT, CR LF" licence_is_mit_with_crlf_line_ends
 check "sources are formatted" sources_are_formatted
+check "format check fails without git" format_check_fails_without_git
 check "includes follow the layers" includes_follow_the_layers
 check "include check catches a forbidden include" include_check_catches_a_forbidden_include
 echo "   zantrel.exe: $(stat -c %s "$exe") bytes"
 
 # ---- Under Wine
-need_display || exit 1
-trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+need_display || fail_and_end "virtual display"
+wine_used=1
 rm -rf "$build/wineprefix-test"
 wine_prefix "$build/wineprefix-test"
 
@@ -176,10 +205,12 @@ logoff_ends_program_and_saves() {
     timeout 120 wine "$build/win/bin/zantrel_e2e_tests.exe" --gtest_also_run_disabled_tests \
         --gtest_filter='*DISABLED_Logoff*' >"$build/logoff.log" 2>&1
     timeout 60 wineserver -w
-    local left history
+    local left history pids
     # Only this prefix's programs count: other checkouts may run tests beside this one.
     left=0
-    for pid in $(pgrep -f '[\\/]zantrel\.exe'); do
+    pids=$(pgrep -f '[\\/]zantrel\.exe')
+    [ $? -le 1 ] || { echo "   pgrep failed"; return 1; }  # 1: none found
+    for pid in $pids; do
         tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
             left=$((left + 1))
     done
@@ -199,9 +230,18 @@ echo "== the downloads"
 if "$root/scripts/package.sh" >"$build/package.log" 2>&1; then
     sed 's/^/   /' "$build/package.log"
     record "setup program and zip are built" 1 0
+    version=$(built_version)
+    setup=$root/dist/zantrel-$version-setup.exe
+    zip=$root/dist/zantrel-$version-win64.zip
+    # 64-bit Windows' own view of Program Files and the registry, and no 32-bit Wine needed.
+    setup_is_a_64_bit_program() {
+        local format
+        format=$(x86_64-w64-mingw32-objdump -f "$setup" | sed -n 's/.*file format //p')
+        echo "   setup program: $format"
+        [ "$format" = pei-x86-64 ]
+    }
+    check "setup program is a 64-bit program" setup_is_a_64_bit_program
     zip_holds_the_three_files_of_the_build() {
-        local zip
-        zip=$(ls "$root"/dist/zantrel-*-win64.zip) || return 1
         [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "license.txt zantrel.exe zantrel.hlp " ] ||
             { unzip -Z1 "$zip"; return 1; }
         for file in zantrel.exe zantrel.hlp license.txt; do
@@ -214,7 +254,7 @@ if "$root/scripts/package.sh" >"$build/package.log" 2>&1; then
     test_prefix=$WINEPREFIX
     rm -rf "$build/wineprefix-install"
     wine_prefix "$build/wineprefix-install"
-    ZANTREL_SETUP=$(winepath -w "$(ls "$root"/dist/zantrel-*-setup.exe)" 2>/dev/null) \
+    ZANTREL_SETUP=$(winepath -w "$setup" 2>/dev/null) \
         timeout 600 wine "$build/win/bin/zantrel_install_tests.exe" >"$build/install-tests.log" 2>&1
     gtest_counts "setup program tests" "$build/install-tests.log" $?
     wineserver -k 2>/dev/null; wineserver -w
@@ -224,6 +264,4 @@ else
     record "setup program and zip are built" 0 1
 fi
 
-if [ ${#failures[@]} -gt 0 ]; then echo "failed: ${failures[*]}"; fi
-echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

@@ -1,9 +1,11 @@
 # Sourced by the scripts: a Wine that never waits for a person, in a prefix of our own,
 # and an X display (a private Xvfb when none is set).
-#   wine_prefix DIR     create DIR as a fresh prefix if it does not exist, and use it
+#   wine_prefix DIR     create DIR as a fresh prefix if it does not exist, put the dialog
+#                       fonts into it, and use it
 #   need_display        start Xvfb when DISPLAY is unset, with tools/wm_state beside it;
 #                       stop_display ends both
 #   build_win TARGET... configure and build build/win (Release, MinGW-w64); no target: all
+#   built_version       the version build/win was configured with (project() in CMake)
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -19,25 +21,57 @@ wine_prefix() {
             /v Debugger /f >/dev/null 2>&1 || true
         wineserver -w
     fi
+    wine_fonts
+}
+
+# Wine's own "MS Sans Serif" and "Tahoma" (Debian's fonts-wine) have the widths of Windows'
+# fonts. This Wine does not look where the package puts them, and without them it draws the
+# dialogs' "MS Sans Serif" with a wider font that clips their labels; in the prefix's
+# C:\windows\Fonts they are used. The dialogs' 8 pt comes from the bitmap sserife.fon
+# (sseriff.fon at 120 dpi), the name the prefix's registry gives "MS Sans Serif".
+wine_fonts() {
+    local fonts font folder=$WINEPREFIX/drive_c/windows/Fonts
+    fonts=$(dpkg -L fonts-wine 2>/dev/null |
+        grep -E '/(sserife\.fon|sseriff\.fon|ms_sans_serif\.ttf|tahoma\.ttf|tahomabd\.ttf)$')
+    if [ -z "$fonts" ]; then
+        echo "== fonts-wine is missing: the dialogs are drawn in a wider font, labels clipped" >&2
+        return 0
+    fi
+    mkdir -p "$folder"
+    for font in $fonts; do
+        cmp -s "$font" "$folder/${font##*/}" || cp "$font" "$folder/"
+    done
 }
 
 xvfb_pid=""
+xvfb_log=""
+# Xvfb takes a free display number itself and writes it down once it accepts connections
+# (-displayfd): lock files in /tmp do not show the servers of another root on this machine,
+# whose sockets Xvfb would still collide with. A busy machine may take long to start it;
+# when it fails, what it said is shown.
 need_display() {
     [ -n "${DISPLAY:-}" ] && return 0
-    local n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    local number="" tenths
+    xvfb_log=$(mktemp "${TMPDIR:-/tmp}/xvfb.XXXXXX")
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xvfb_log.display" >"$xvfb_log" 2>&1 &
     xvfb_pid=$!
-    export DISPLAY=":$n"
-    local up=""
-    for _ in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X$n" ] && { up=1; break; }
+    for ((tenths = 0; tenths < 600; tenths++)); do
+        # The number with its line end: written whole.
+        if [ "$(wc -l <"$xvfb_log.display")" -ge 1 ]; then
+            number=$(head -1 "$xvfb_log.display")
+            break
+        fi
+        kill -0 "$xvfb_pid" 2>/dev/null || break
         sleep 0.1
     done
-    if [ -z "$up" ]; then
-        echo "Xvfb did not start" >&2
+    rm -f "$xvfb_log.display"
+    if [ -z "$number" ]; then
+        echo "Xvfb did not start within 60 s. It said:" >&2
+        sed 's/^/   /' "$xvfb_log" >&2
+        stop_display
         return 1
     fi
+    export DISPLAY=":$number"
     start_wm_state || echo "== without tools/wm_state: Wine waits 2 s for each window it hides" >&2
     return 0
 }
@@ -59,16 +93,19 @@ start_wm_state() {
             -lX11 >&2 || { rm -f "$bin"; return 1; }
     fi
     ready=$(mktemp -u "${TMPDIR:-/tmp}/wm_state-ready.XXXXXX")
-    "$bin" "$ready" &
+    "$bin" "$ready" 2>"$ready.log" &
     wm_state_pid=$!
-    for _ in $(seq 50); do
+    for _ in $(seq 600); do
         if [ -e "$ready" ]; then
-            rm -f "$ready"
+            rm -f "$ready" "$ready.log"
             return 0
         fi
         kill -0 "$wm_state_pid" 2>/dev/null || break
         sleep 0.1
     done
+    echo "== tools/wm_state did not start within 60 s. It said:" >&2
+    sed 's/^/   /' "$ready.log" >&2
+    rm -f "$ready" "$ready.log"
     kill "$wm_state_pid" 2>/dev/null
     wm_state_pid=""
     return 1
@@ -81,6 +118,8 @@ stop_display() {
     wm_state_pid=""
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     xvfb_pid=""
+    [ -n "$xvfb_log" ] && rm -f "$xvfb_log"
+    xvfb_log=""
 }
 
 build_win() {
@@ -89,4 +128,11 @@ build_win() {
     cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null &&
         cmake --build "$root/build/win" -j2 ${1:+--target "$@"}
+}
+
+built_version() {
+    local root
+    root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+    sed -n 's/^#define ZANTREL_VERSION "\(.*\)"$/\1/p' "$root/build/win/generated/zantrel_version.h" \
+        2>/dev/null | grep .
 }

@@ -21,7 +21,9 @@
 
 // The first line of every exchange file, compared exactly (letter case included).
 constexpr char kExchangeHeader[] = "Zantrel Alias Data";
-// The second line as written; the reader does not look at it.
+// The second line as written; the reader does not look at it. It tags the file's format,
+// not the program: it stays as it is when the program's version (project() in
+// CMakeLists.txt) changes, so that files written by any version look alike.
 constexpr char kExchangeVersion[] = "Version 1.23";
 
 // Writes every alias of `list` in list order to the file at `path` (created, or emptied when

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "zantrel_version.h"
 
 using namespace e2e;
 
@@ -150,7 +151,7 @@ TEST_F(AboutTest, TrayMenuOpensItOwnedWithItsTextsAndTheFocusOnOk_OkEndsIt) {
     const std::vector<Control> expected = {{IDCANCEL, "Button", "OK"},
                                            {kLicenseButton, "Button", "License Agreement"},
                                            {kNoId, "Static", ""},
-                                           {kNoId, "Static", "Version 1.23"},
+                                           {kNoId, "Static", "Version " ZANTREL_VERSION},
                                            {kNoId, "Static", seen[4].text}};
     EXPECT_EQ(expected, seen);
     HWND icon = GetWindow(GetDlgItem(about, kLicenseButton), GW_HWNDNEXT);
@@ -225,11 +226,12 @@ TEST_F(AboutTest, LicenseAgreementReportsAMissingFileThenOpensItOnceItIsThere) {
 // The viewer opens the built help file and shows its title first in its caption, which
 // Wine's viewer follows with its own name and the file's path. (Wine's viewer ignores
 // HELP_KEY requests, so the jump to a keyword cannot be watched here; the keyword index
-// itself is read back by the Win32 tests.)
+// itself is read back by the Win32 tests.) The viewer is the 64-bit one of the system
+// folder: a 64-bit Wine without its 32-bit half has no other.
 TEST(HelpFile, OpensInTheHelpViewerWithItsTitle) {
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    Program viewer(std::string(windows) + "\\winhlp32.exe", "\"" + ExeDir() + "\\zantrel.hlp\"");
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    Program viewer(std::string(system) + "\\winhlp32.exe", "\"" + ExeDir() + "\\zantrel.hlp\"");
     ASSERT_TRUE(viewer.Start());
     HWND main = nullptr;
     EXPECT_TRUE(WaitUntil([&] {
