@@ -1,9 +1,12 @@
 // The About box as the user reaches it: from the tray menu and the system menu, what it
-// shows, the three ways it ends, its licence button, and the help file in the help viewer.
-// One running program serves all the About cases: each case leaves the box closed.
+// shows, the three ways it ends, its licence button; and help: the tray menu's "H&elp" in
+// the HTML Help viewer, the WinHelp file in its viewer. One running program serves all the
+// About and help cases: each case leaves the box and the help closed.
 #include <gtest/gtest.h>
 
 #include "harness.h"
+
+#include <psapi.h>  // after <windows.h>
 
 using namespace e2e;
 
@@ -26,6 +29,22 @@ std::ostream& operator<<(std::ostream& out, const Control& c) {
     return out << "{" << c.id << ", " << c.kind << ", \"" << c.text << "\"}";
 }
 
+// The folder from which `process` loaded the library `name` (letter case aside), or "".
+std::string LoadedFrom(HANDLE process, const std::string& name) {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    EnumProcessModules(process, modules, sizeof(modules), &bytes);
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+        char path[MAX_PATH] = "";
+        GetModuleFileNameExA(process, modules[i], path, MAX_PATH);
+        char* file = strrchr(path, '\\');
+        if (file != nullptr && lstrcmpiA(file + 1, name.c_str()) == 0) {
+            return std::string(path, file);
+        }
+    }
+    return "";
+}
+
 std::vector<Control> Controls(HWND dialog) {
     std::vector<Control> controls;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
@@ -40,12 +59,16 @@ class AboutTest : public ::testing::Test {
     // The program runs from an install folder of its own, which holds no license.txt until
     // a case puts one there (the build folder has one, and the shell would find it there).
     // The shell opens .txt files with the recorder, which tells what it was given and where
-    // it started.
+    // it started. Beside the program lie the HTML help file and a file named like the HTML
+    // Help library that is none, as someone could plant it in a download folder.
     static void SetUpTestSuite() {
         ClearProgramState();
         MakeReturningUser();
         folder_ = MakeTempFolder("install");
-        CopyFileA((ExeDir() + "\\zantrel.exe").c_str(), (folder_ + "\\zantrel.exe").c_str(), FALSE);
+        for (const char* file : {"zantrel.exe", "zantrel.chm"}) {
+            CopyFileA((ExeDir() + "\\" + file).c_str(), (folder_ + "\\" + file).c_str(), FALSE);
+        }
+        WriteFile(folder_ + "\\hhctrl.ocx", "planted");
         record_ = MakeTempFolder("license-record") + "\\opened.txt";
         SetValue(HKEY_LOCAL_MACHINE, kMainKey, "Path", REG_SZ, folder_.c_str(),
                  static_cast<DWORD>(folder_.size() + 1));
@@ -62,8 +85,9 @@ class AboutTest : public ::testing::Test {
         app_ = nullptr;
         delete handler_;
         handler_ = nullptr;
-        DeleteFileA((folder_ + "\\license.txt").c_str());
-        DeleteFileA((folder_ + "\\zantrel.exe").c_str());
+        for (const char* file : {"license.txt", "zantrel.exe", "zantrel.chm", "hhctrl.ocx"}) {
+            DeleteFileA((folder_ + "\\" + file).c_str());
+        }
         RemoveDirectoryA(folder_.c_str());
         DeleteFileA(record_.c_str());
         RemoveDirectoryA(record_.substr(0, record_.rfind('\\')).c_str());
@@ -220,6 +244,29 @@ TEST_F(AboutTest, LicenseAgreementReportsAMissingFileThenOpensItOnceItIsThere) {
     EXPECT_EQ(1, seen.show) << "SW_SHOWNORMAL";
     EXPECT_FALSE(WaitForMessageBox(app_->Pid(), &box, 300, about)) << "a message: " << box.text;
     EXPECT_TRUE(IsWindowVisible(about)) << "the About box closed after opening the licence";
+}
+
+// "H&elp" opens zantrel.chm in the HTML Help viewer, titled with the help file's title, and
+// no message. The viewer's library is loaded then, not at start-up, and from the system
+// folder: a search that looked beside the program would find the planted file, which is no
+// library, and help would fail.
+TEST_F(AboutTest, HelpInTheTrayMenuOpensTheHtmlHelpViewer) {
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ("", LoadedFrom(app_->Handle(), "hhctrl.ocx")) << "loaded at start-up";
+
+    ASSERT_TRUE(OpenTrayMenu(window)) << "the tray menu did not open";
+    PressKey('E');
+    HWND viewer = nullptr;
+    WaitUntil([&] { return (viewer = FindTopWindow(app_->Pid(), "HH Parent", true)) != nullptr; });
+    EXPECT_TRUE(NoMessageBox(app_->Pid())) << "a message box instead of or beside the help";
+    ASSERT_NE(nullptr, viewer) << "no HTML Help window";
+    EXPECT_EQ("Zantrel Help", WindowText(viewer));
+    EXPECT_EQ(0, lstrcmpiA(system, LoadedFrom(app_->Handle(), "hhctrl.ocx").c_str()))
+        << "hhctrl.ocx from \"" << LoadedFrom(app_->Handle(), "hhctrl.ocx") << "\"";
+
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitGone(viewer));
 }
 
 // The viewer opens the built help file and shows its title first in its caption, which

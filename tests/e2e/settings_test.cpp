@@ -129,7 +129,8 @@ TEST_F(SettingsTest, ShowsTheStoredStateAndOkStoresEachField) {
     SetByte("Hide", 1);
     SetByte("Startup", 0);
     ASSERT_TRUE(SetString(kMainKey, "StartPath", "C:\\users"));
-    const unsigned char hotKey[2] = {VK_F9, 0x02 | 0x04};  // Control+Alt+F9
+    // A plain key, which the field would not take when pressed, loads as stored.
+    const unsigned char hotKey[2] = {VK_F9, 0};
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "HotKey", REG_BINARY, hotKey, 2));
     ASSERT_TRUE(SetStoredAlias(0, "b", "b.exe", "C:\\", 0));
     ASSERT_TRUE(SetStoredAlias(1, "A", "a.exe", "C:\\", 0));
@@ -149,7 +150,7 @@ TEST_F(SettingsTest, ShowsTheStoredStateAndOkStoresEachField) {
             OpenSettings();
         }
         EXPECT_EQ(before, ShownNow());
-        EXPECT_EQ(MAKEWORD(VK_F9, 0x06), ShownHotKey());
+        EXPECT_EQ(MAKEWORD(VK_F9, 0), ShownHotKey());
         EXPECT_EQ((std::vector<std::string>{"A", "b", "c"}), ListItems(Item(kList)));
         if (round.clickAfter != 0) {
             ClickNow(Item(round.clickAfter));
@@ -169,11 +170,13 @@ TEST_F(SettingsTest, ShowsTheStoredStateAndOkStoresEachField) {
         ExpectValue(kMainKey, "Hide", REG_BINARY, {round.hide});
         ExpectValue(kMainKey, "Startup", REG_BINARY, {round.startup});
         ExpectValue(kMainKey, "StartPath", REG_SZ, Sz(round.path));
-        ExpectValue(kMainKey, "HotKey", REG_BINARY, {VK_F9, 0x06});
+        ExpectValue(kMainKey, "HotKey", REG_BINARY, {VK_F9, 0});
         EXPECT_EQ(round.startup != 0, ValueExists(HKEY_CURRENT_USER, kRunKey, "Zantrel"));
         EXPECT_EQ((std::vector<std::string>{"b", "A", "c"}), StoredAliasNames());
         before = {AfterCommandButton(round.after), round.hide != 0, round.startup != 0, round.path};
     }
+    EXPECT_FALSE(RegisterHotKey(nullptr, 7, 0, VK_F9)) << "the stored F9 was not registered";
+    UnregisterHotKey(nullptr, 7);
 }
 
 TEST_F(SettingsTest, RefusedOkAndCancelStoreNothingTheHotKeyIncluded) {
@@ -321,6 +324,23 @@ TEST_F(SettingsTest, ExportAndImportThroughTheFilePickers) {
     ExpectValue(kAliasKey, "W2", REG_DWORD, Dword(2));
 }
 
+// Keys pressed into the field, each with a key of its own. Without Ctrl or Alt a key
+// becomes an Alt combination, so that no plain key is taken from every other program: the
+// control adds Alt to what was pressed, Shift kept (Windows), or puts Alt in Shift's place
+// (Wine). Ctrl and Alt combinations stay as pressed.
+struct PressedHotKey {
+    std::vector<WORD> modifiers;
+    WORD key;
+    BYTE flags;      // what the field shows on Windows
+    BYTE wineFlags;  // and under Wine
+};
+
+const PressedHotKey kPressedHotKeys[] = {
+    {{}, VK_F5, HOTKEYF_ALT, HOTKEYF_ALT},
+    {{VK_SHIFT}, VK_F7, HOTKEYF_SHIFT | HOTKEYF_ALT, HOTKEYF_ALT},
+    {{VK_CONTROL}, VK_F8, HOTKEYF_CONTROL, HOTKEYF_CONTROL},  // the one kept
+};
+
 TEST_F(SettingsTest, HotKeyPressedIntoTheFieldWorksAndTheOldOneIsFreed) {
     MakeReturningUser();
     SetByte("Hide", 1);
@@ -338,15 +358,20 @@ TEST_F(SettingsTest, HotKeyPressedIntoTheFieldWorksAndTheOldOneIsFreed) {
         ASSERT_TRUE(WaitUntil([&] { return FocusOf(settings) != before; })) << "Tab did nothing";
     }
     ASSERT_EQ(Item(kHotKey), FocusOf(settings));
-    PressKeys({VK_SHIFT}, VK_F5);
-    ASSERT_TRUE(WaitUntil([&] { return ShownHotKey() == MAKEWORD(VK_F5, 0x01); }))
-        << "the field shows " << std::hex << ShownHotKey();
+    for (const PressedHotKey& pressed : kPressedHotKeys) {
+        PressKeys(pressed.modifiers, pressed.key);
+        EXPECT_TRUE(WaitUntil([&] {
+            return ShownHotKey() == MAKEWORD(pressed.key, pressed.flags) ||
+                   ShownHotKey() == MAKEWORD(pressed.key, pressed.wineFlags);
+        })) << "key "
+            << pressed.key << ": the field shows " << std::hex << ShownHotKey();
+    }
     Close(settings, IDOK);
-    ExpectValue(kMainKey, "HotKey", REG_BINARY, {VK_F5, 0x01});
+    ExpectValue(kMainKey, "HotKey", REG_BINARY, {VK_F8, HOTKEYF_CONTROL});
 
     ASSERT_FALSE(IsShown(window));
-    PressKeys({VK_SHIFT}, VK_F5);
-    EXPECT_TRUE(WaitUntil([&] { return IsShown(window); })) << "Shift+F5 did not call it up";
+    PressKeys({VK_CONTROL}, VK_F8);
+    EXPECT_TRUE(WaitUntil([&] { return IsShown(window); })) << "Ctrl+F8 did not call it up";
     EXPECT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, VK_F9))
         << "the old hot key is still held";
     UnregisterHotKey(nullptr, 7);
@@ -360,7 +385,7 @@ TEST_F(SettingsTest, HotKeyPressedIntoTheFieldWorksAndTheOldOneIsFreed) {
     ASSERT_TRUE(WaitGone(settings));
     UnregisterHotKey(nullptr, 9);
     ExpectValue(kMainKey, "HotKey", REG_BINARY, {VK_F6, 0x04});
-    EXPECT_TRUE(RegisterHotKey(nullptr, 8, MOD_SHIFT, VK_F5)) << "Shift+F5 is still held";
+    EXPECT_TRUE(RegisterHotKey(nullptr, 8, MOD_CONTROL, VK_F8)) << "Ctrl+F8 is still held";
     UnregisterHotKey(nullptr, 8);
 
     // Free again, it is not taken by an OK that leaves the field as it is.
