@@ -1,7 +1,7 @@
 ; The setup program of Zantrel: installs it for all users into the 64-bit Program Files
 ; folder, upgrades a running copy after asking it to close, and uninstalls it.
 ;
-;   makensis -DBIN=<folder with zantrel.exe, zantrel.hlp, license.txt> -DOUTFILE=<setup.exe>
+;   makensis -DBIN=<folder with zantrel.exe, zantrel.chm, zantrel.hlp, license.txt> -DOUTFILE=<setup.exe>
 ;
 ; The setup program itself is a 32-bit program, so every registry access goes through the
 ; 64-bit view (SetRegView 64): the 64-bit zantrel.exe reads "Path" there, and the
@@ -69,6 +69,7 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${COPYRIGHT}"
 ; WinHelp may have written its index of the help file (zantrel.gid) beside it.
 !macro REMOVE_FILES folder
   Delete "${folder}\zantrel.exe"
+  Delete "${folder}\zantrel.chm"
   Delete "${folder}\zantrel.hlp"
   Delete "${folder}\zantrel.gid"
   Delete "${folder}\license.txt"
@@ -150,6 +151,7 @@ Section "Zantrel"
   Call CloseZantrel
   SetOutPath "$INSTDIR"
   File "${BIN}/zantrel.exe"
+  File "${BIN}/zantrel.chm"
   File "${BIN}/zantrel.hlp"
   File "${BIN}/license.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"

@@ -6,7 +6,8 @@
 #   package: also NSIS and zip (scripts/package.sh)
 #   test: also GoogleTest, Google Benchmark, clang with libFuzzer, the 32-bit MinGW-w64
 #         compiler, Xvfb, the X library headers, ImageMagick (screenshots), the packaging
-#         tools, unzip and Wine's 32-bit half (the setup program is a 32-bit program)
+#         tools, unzip, libchm-bin (reads the built HTML help file) and Wine's 32-bit half
+#         (the setup program is a 32-bit program)
 set -euo pipefail
 what=${1:-run}
 
@@ -23,6 +24,9 @@ if [ "$what" = package ] || [ "$what" = test ]; then
 fi
 if [ "$what" = test ]; then
     packages+=(unzip wine32:i386)
+fi
+if [ "$what" = test ]; then
+    packages+=(libchm-bin)
 fi
 
 missing=()

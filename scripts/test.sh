@@ -129,12 +129,30 @@ licence_is_mit_with_crlf_line_ends() {
         ! grep -qv $'\r$' "$file" && grep -q '^MIT License' "$file" &&
         grep -q '^Copyright (c) [0-9]* Corvath Software' "$file"
 }
+# The HTML help file's keyword index, read back from the built file: each keyword that the
+# program asks for is there once and leads to its topic, "Contents" to the title page.
+chm_keywords_lead_to_their_topics() {
+    command -v extract_chmLib >/dev/null || { echo "   extract_chmLib is missing (libchm-bin)"; return 1; }
+    local dir=$build/chm-contents keyword title pages
+    rm -rf "$dir"
+    extract_chmLib "$build/win/bin/zantrel.chm" "$dir" >/dev/null || return 1
+    for keyword_title in "Contents:Zantrel Help" "Settings:The Settings dialog"; do
+        keyword=${keyword_title%%:*}
+        title=${keyword_title#*:}
+        pages=$(awk -v keyword="$keyword" -F'"' '
+            /<PARAM NAME="Name"/ { name = $4 }
+            /<PARAM NAME="Local"/ && name == keyword { print $4 }' "$dir"/*.hhk)
+        [ "$(echo "$pages" | wc -w)" -eq 1 ] && grep -q "<title>$title</title>" "$dir/$pages" ||
+            { echo "   \"$keyword\" leads to '$pages', not to \"$title\""; return 1; }
+    done
+}
 icon_matches_its_pictures() { command -v python3 >/dev/null || return 0; python3 "$root/tools/make_icon.py" --check; }
 check "executable imports only system DLLs" imports_are_system_only
 check "executable is a GUI program" is_gui_program
 check "32-bit build compiles" builds_for_32_bits
 check "icon is built from its pictures" icon_matches_its_pictures
 check "licence beside the program, MIT, CR LF" licence_is_mit_with_crlf_line_ends
+check "HTML help keywords lead to their topics" chm_keywords_lead_to_their_topics
 check "sources are formatted" sources_are_formatted
 check "includes follow the layers" includes_follow_the_layers
 check "include check catches a forbidden include" include_check_catches_a_forbidden_include
@@ -199,16 +217,16 @@ echo "== the downloads"
 if "$root/scripts/package.sh" >"$build/package.log" 2>&1; then
     sed 's/^/   /' "$build/package.log"
     record "setup program and zip are built" 1 0
-    zip_holds_the_three_files_of_the_build() {
+    zip_holds_the_four_files_of_the_build() {
         local zip
         zip=$(ls "$root"/dist/zantrel-*-win64.zip) || return 1
-        [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "license.txt zantrel.exe zantrel.hlp " ] ||
+        [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "license.txt zantrel.chm zantrel.exe zantrel.hlp " ] ||
             { unzip -Z1 "$zip"; return 1; }
-        for file in zantrel.exe zantrel.hlp license.txt; do
+        for file in zantrel.exe zantrel.chm zantrel.hlp license.txt; do
             unzip -p "$zip" "$file" | cmp -s - "$build/win/bin/$file" || { echo "   $file differs"; return 1; }
         done
     }
-    check "zip holds the three files of the build" zip_holds_the_three_files_of_the_build
+    check "zip holds the four files of the build" zip_holds_the_four_files_of_the_build
 
     echo "== setup program under Wine in a fresh prefix"
     test_prefix=$WINEPREFIX
