@@ -129,21 +129,16 @@ licence_is_mit_with_crlf_line_ends() {
         ! grep -qv $'\r$' "$file" && grep -q '^MIT License' "$file" &&
         grep -q '^Copyright (c) [0-9]* Corvath Software' "$file"
 }
-# The HTML help file's keyword index, read back from the built file: each keyword that the
-# program asks for is there once and leads to its topic, "Contents" to the title page.
+# The built .chm's keyword index: each keyword the program asks for is there once and leads
+# to its topic, "Contents" to the title page.
 chm_keywords_lead_to_their_topics() {
-    command -v extract_chmLib >/dev/null || { echo "   extract_chmLib is missing (libchm-bin)"; return 1; }
-    local dir=$build/chm-contents keyword title pages
+    local dir=$build/chm-contents pair page
     rm -rf "$dir"
     extract_chmLib "$build/win/bin/zantrel.chm" "$dir" >/dev/null || return 1
-    for keyword_title in "Contents:Zantrel Help" "Settings:The Settings dialog"; do
-        keyword=${keyword_title%%:*}
-        title=${keyword_title#*:}
-        pages=$(awk -v keyword="$keyword" -F'"' '
-            /<PARAM NAME="Name"/ { name = $4 }
-            /<PARAM NAME="Local"/ && name == keyword { print $4 }' "$dir"/*.hhk)
-        [ "$(echo "$pages" | wc -w)" -eq 1 ] && grep -q "<title>$title</title>" "$dir/$pages" ||
-            { echo "   \"$keyword\" leads to '$pages', not to \"$title\""; return 1; }
+    for pair in "Contents:Zantrel Help" "Settings:The Settings dialog"; do
+        page=$(awk -F'"' -v k="${pair%%:*}" '/"Name"/ { n = $4 } /"Local"/ && n == k { print $4 }' "$dir"/*.hhk)
+        [ "$(echo "$page" | wc -w)" -eq 1 ] && grep -q "<title>${pair#*:}</title>" "$dir/$page" ||
+            { echo "   \"${pair%%:*}\" leads to '$page', not to \"${pair#*:}\""; return 1; }
     done
 }
 icon_matches_its_pictures() { command -v python3 >/dev/null || return 0; python3 "$root/tools/make_icon.py" --check; }

@@ -129,8 +129,7 @@ TEST_F(SettingsTest, ShowsTheStoredStateAndOkStoresEachField) {
     SetByte("Hide", 1);
     SetByte("Startup", 0);
     ASSERT_TRUE(SetString(kMainKey, "StartPath", "C:\\users"));
-    // A plain key, which the field would not take when pressed, loads as stored.
-    const unsigned char hotKey[2] = {VK_F9, 0};
+    const unsigned char hotKey[2] = {VK_F9, 0};  // a plain key loads and registers as stored
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "HotKey", REG_BINARY, hotKey, 2));
     ASSERT_TRUE(SetStoredAlias(0, "b", "b.exe", "C:\\", 0));
     ASSERT_TRUE(SetStoredAlias(1, "A", "a.exe", "C:\\", 0));
@@ -324,22 +323,17 @@ TEST_F(SettingsTest, ExportAndImportThroughTheFilePickers) {
     ExpectValue(kAliasKey, "W2", REG_DWORD, Dword(2));
 }
 
-// Keys pressed into the field, each with a key of its own. Without Ctrl or Alt a key
-// becomes an Alt combination, so that no plain key is taken from every other program: the
-// control adds Alt to what was pressed, Shift kept (Windows), or puts Alt in Shift's place
-// (Wine). Ctrl and Alt combinations stay as pressed.
+// Without Ctrl or Alt a key pressed into the field becomes an Alt combination: Windows adds
+// Alt, Wine puts it in Shift's place. Ctrl and Alt combinations stay as pressed.
 struct PressedHotKey {
     std::vector<WORD> modifiers;
     WORD key;
-    BYTE flags;      // what the field shows on Windows
-    BYTE wineFlags;  // and under Wine
+    BYTE flags, wineFlags;  // what the field shows on Windows and under Wine
 };
-
 const PressedHotKey kPressedHotKeys[] = {
     {{}, VK_F5, HOTKEYF_ALT, HOTKEYF_ALT},
     {{VK_SHIFT}, VK_F7, HOTKEYF_SHIFT | HOTKEYF_ALT, HOTKEYF_ALT},
-    {{VK_CONTROL}, VK_F8, HOTKEYF_CONTROL, HOTKEYF_CONTROL},  // the one kept
-};
+    {{VK_CONTROL}, VK_F8, HOTKEYF_CONTROL, HOTKEYF_CONTROL}};
 
 TEST_F(SettingsTest, HotKeyPressedIntoTheFieldWorksAndTheOldOneIsFreed) {
     MakeReturningUser();
