@@ -206,9 +206,10 @@ HWND CreateCommandWindow(HINSTANCE instance) {
                               reinterpret_cast<DLGPROC>(CommandWindowProc), 0);
 }
 
-HICON TrayIcon() {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ZANTREL),
-                                         IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR | LR_SHARED));
+HICON LoadTrayIcon(HINSTANCE instance) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_ZANTREL), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
 bool AddTrayIcon(HWND window) {
@@ -216,7 +217,7 @@ bool AddTrayIcon(HWND window) {
     FillTrayRecord(data, window);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
-    data.hIcon = TrayIcon();
+    data.hIcon = g_app.trayIcon;
     lstrcpynA(data.szTip, "Zantrel", 64);
     return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
 }

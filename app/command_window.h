@@ -11,11 +11,13 @@ bool RegisterCommandWindowClass(HINSTANCE instance);
 // Creates the (hidden) command window from its dialog template; null on failure.
 HWND CreateCommandWindow(HINSTANCE instance);
 
-// The tray icon's picture, icon 102 at 16 x 16. Loaded shared: every add, at start and again
-// for each "TaskbarCreated", uses the same handle, which the system frees with the program.
-HICON TrayIcon();
+// The tray icon's picture: icon 102 at the system's small-icon size, an image of its own
+// (a shared load would hand back whichever size of the icon was loaded first, the class's
+// large one). Start-up loads it into g_app.trayIcon once; shutdown destroys it.
+HICON LoadTrayIcon(HINSTANCE instance);
 
-// Adds and removes the tray icon of `window`.
+// Adds the tray icon of `window` with the picture in g_app.trayIcon, at start-up and again
+// for each "TaskbarCreated"; removes it.
 bool AddTrayIcon(HWND window);
 void RemoveTrayIcon(HWND window);
 

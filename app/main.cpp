@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "state/process_win.h"
 #include "state/state_win.h"
+#include "ui/dialogs.h"
 
 namespace {
 
@@ -64,9 +65,12 @@ void Shutdown(HWND window) {
         g_app.popup = nullptr;
     }
     RemoveTrayIcon(window);
+    DestroyIcon(g_app.trayIcon);
+    g_app.trayIcon = nullptr;
     if (g_state.settings.HotKey != 0) {
         UnregisterHotKey(window, HOTKEY_ID);
     }
+    CloseHelp();
     OleUninitialize();
 }
 
@@ -99,9 +103,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_app.instance = instance;
     g_app.window = window;
 
+    g_app.trayIcon = LoadTrayIcon(instance);
     if (!AddTrayIcon(window)) {
         ShowStartupError(window, "Error creating System Tray icon.");
         DestroyWindow(window);
+        DestroyIcon(g_app.trayIcon);
         return 0;
     }
     FinishStartup(window);

@@ -1,8 +1,8 @@
 ; The setup program of Zantrel: installs it for all users into the Program Files folder,
 ; upgrades a running copy after asking it to close, and uninstalls it.
 ;
-;   makensis -DBIN=<folder with zantrel.exe, zantrel.hlp, license.txt> -DOUTFILE=<setup.exe>
-;            -DVERSION=<1.23> -DVERSION_QUAD=<1.23.0.0>
+;   makensis -DBIN=<folder with zantrel.exe, zantrel.chm, zantrel.hlp, license.txt>
+;            -DOUTFILE=<setup.exe> -DVERSION=<1.23> -DVERSION_QUAD=<1.23.0.0>
 ;
 ; scripts/package.sh passes the version of the build. The setup program is a 64-bit program,
 ; as zantrel.exe is: it sees the native Program Files folder and registry view, where the
@@ -69,6 +69,7 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${COPYRIGHT}"
 ; WinHelp may have written its index of the help file (zantrel.gid) beside it.
 !macro REMOVE_FILES folder
   Delete "${folder}\zantrel.exe"
+  Delete "${folder}\zantrel.chm"
   Delete "${folder}\zantrel.hlp"
   Delete "${folder}\zantrel.gid"
   Delete "${folder}\license.txt"
@@ -144,6 +145,7 @@ Section "Zantrel"
   Call CloseZantrel
   SetOutPath "$INSTDIR"
   File "${BIN}/zantrel.exe"
+  File "${BIN}/zantrel.chm"
   File "${BIN}/zantrel.hlp"
   File "${BIN}/license.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the two downloads from the Release build (build/win/bin):
 #   dist/zantrel-VERSION-setup.exe   the setup program (installer/zantrel.nsi, makensis)
-#   dist/zantrel-VERSION-win64.zip   the portable copy: zantrel.exe, zantrel.hlp, license.txt
+#   dist/zantrel-VERSION-win64.zip   the portable copy: zantrel.exe, zantrel.chm, zantrel.hlp,
+#                                    license.txt
 # VERSION is the build's (project() in CMakeLists.txt); the setup program carries it too.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$root/build"
 build_win zantrel >"$root/build/package-build.log" 2>&1 || { tail -40 "$root/build/package-build.log"; exit 1; }
 bin=$root/build/win/bin
-files=(zantrel.exe zantrel.hlp license.txt)
+files=(zantrel.exe zantrel.chm zantrel.hlp license.txt)
 for file in "${files[@]}"; do
     [ -s "$bin/$file" ] || { echo "package.sh: $bin/$file is missing" >&2; exit 1; }
 done

@@ -157,12 +157,25 @@ licence_is_mit_with_crlf_line_ends() {
         ! grep -qv $'\r$' "$file" && grep -q '^MIT License' "$file" &&
         grep -q '^Copyright (c) [0-9]* Corvath Software' "$file"
 }
+# The built .chm's keyword index: each keyword the program asks for is there once and leads
+# to its topic, "Contents" to the title page.
+chm_keywords_lead_to_their_topics() {
+    local dir=$build/chm-contents pair page
+    rm -rf "$dir"
+    extract_chmLib "$build/win/bin/zantrel.chm" "$dir" >/dev/null || return 1
+    for pair in "Contents:Zantrel Help" "Settings:The Settings dialog"; do
+        page=$(awk -F'"' -v k="${pair%%:*}" '/"Name"/ { n = $4 } /"Local"/ && n == k { print $4 }' "$dir"/*.hhk)
+        [ "$(echo "$page" | wc -w)" -eq 1 ] && grep -q "<title>${pair#*:}</title>" "$dir/$page" ||
+            { echo "   \"${pair%%:*}\" leads to '$page', not to \"${pair#*:}\""; return 1; }
+    done
+}
 icon_matches_its_pictures() { python3 "$root/tools/make_icon.py" --check; }
 check "executable imports only system DLLs" imports_are_system_only
 check "executable is a GUI program" is_gui_program
 check "32-bit build compiles" builds_for_32_bits
 check "icon is built from its pictures" icon_matches_its_pictures
 check "licence beside the program, MIT, CR LF" licence_is_mit_with_crlf_line_ends
+check "HTML help keywords lead to their topics" chm_keywords_lead_to_their_topics
 check "sources are formatted" sources_are_formatted
 check "format check fails without git" format_check_fails_without_git
 check "includes follow the layers" includes_follow_the_layers
@@ -241,14 +254,14 @@ if "$root/scripts/package.sh" >"$build/package.log" 2>&1; then
         [ "$format" = pei-x86-64 ]
     }
     check "setup program is a 64-bit program" setup_is_a_64_bit_program
-    zip_holds_the_three_files_of_the_build() {
-        [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "license.txt zantrel.exe zantrel.hlp " ] ||
+    zip_holds_the_four_files_of_the_build() {
+        [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "license.txt zantrel.chm zantrel.exe zantrel.hlp " ] ||
             { unzip -Z1 "$zip"; return 1; }
-        for file in zantrel.exe zantrel.hlp license.txt; do
+        for file in zantrel.exe zantrel.chm zantrel.hlp license.txt; do
             unzip -p "$zip" "$file" | cmp -s - "$build/win/bin/$file" || { echo "   $file differs"; return 1; }
         done
     }
-    check "zip holds the three files of the build" zip_holds_the_three_files_of_the_build
+    check "zip holds the four files of the build" zip_holds_the_four_files_of_the_build
 
     echo "== setup program under Wine in a fresh prefix"
     test_prefix=$WINEPREFIX

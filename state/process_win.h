@@ -10,8 +10,9 @@
 
 struct AppHandles {
     HINSTANCE instance;
-    HWND window;  // the command window: owner of message boxes, target of the hot key
-    HMENU popup;  // the tray icon's menu
+    HWND window;     // the command window: owner of message boxes, target of the hot key
+    HMENU popup;     // the tray icon's menu
+    HICON trayIcon;  // the tray icon's picture, for every add of the icon
 };
 
 extern AppHandles g_app;

@@ -14,9 +14,14 @@ INT_PTR ShowEditAliasDialog(HWND owner);
 // Runs the About box modally.
 void ShowAboutBox(HWND owner);
 
-// Opens the help file in the install folder at `keyword`; false when the help system
-// refused. The caller tells the user.
+// Opens the help in the install folder at `keyword` ("Contents" or "Settings"): zantrel.chm
+// in the HTML Help viewer when it is there, otherwise zantrel.hlp through WinHelp. False
+// when the help system refused; the caller tells the user.
 bool OpenHelp(HWND owner, const char* keyword);
+
+// Closes the HTML Help windows that OpenHelp opened; they are not modal, so they would
+// outlive the program's own windows. Does nothing when no HTML help was ever asked for.
+void CloseHelp();
 
 // Saves the whole state; when that fails, says so in a message box owned by `owner`.
 void SaveStateOrTell(HWND owner);

@@ -1,11 +1,82 @@
+// Help: zantrel.chm in the HTML Help viewer when it lies in the install folder, otherwise
+// zantrel.hlp through WinHelp.
 #include "ui/dialogs.h"
 
+#include <htmlhelp.h>
+
 #include "state/process_win.h"
+#include "ui/system_library_win.h"
+
+namespace {
+
+typedef HWND(WINAPI* HtmlHelpFunction)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+// HtmlHelpA, taken from hhctrl.ocx at the first help request, so that start-up maps
+// nothing for a viewer seldom opened; null until then, and while the library is missing.
+HtmlHelpFunction g_htmlHelp = nullptr;
+
+HtmlHelpFunction HtmlHelpEntry() {
+    if (g_htmlHelp == nullptr) {
+        HMODULE library = LoadSystemLibrary("hhctrl.ocx");
+        if (library != nullptr) {
+            g_htmlHelp = reinterpret_cast<HtmlHelpFunction>(
+                reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA")));
+        }
+    }
+    return g_htmlHelp;
+}
+
+// InstallPath (at most 260 characters) followed by `name`, "\zantrel.chm" or
+// "\zantrel.hlp", into `path` of kHelpPathBuffer characters.
+constexpr int kHelpPathBuffer = kTextBuffer + 12;
+
+void HelpFilePath(char* path, const char* name) {
+    lstrcpynA(path, g_state.settings.InstallPath, kTextBuffer);
+    lstrcatA(path, name);
+}
+
+bool IsFile(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// "Contents" is the file's first topic; any other keyword is looked up in its index. Where
+// the lookup opens nothing (Wine's viewer answers no keyword lookup), the first topic is
+// shown instead: while the file opens at all, the user sees no error.
+bool OpenHtmlHelp(HWND owner, const char* path, const char* keyword) {
+    HtmlHelpFunction htmlHelp = HtmlHelpEntry();
+    if (htmlHelp == nullptr) {
+        return false;
+    }
+    HWND viewer = nullptr;
+    if (lstrcmpA(keyword, "Contents") != 0) {
+        HH_AKLINK link;
+        ZeroMemory(&link, sizeof(link));
+        link.cbStruct = sizeof(link);
+        link.pszKeywords = keyword;
+        link.fIndexOnFail = FALSE;
+        viewer = htmlHelp(owner, path, HH_KEYWORD_LOOKUP, reinterpret_cast<DWORD_PTR>(&link));
+    }
+    if (viewer == nullptr) {
+        viewer = htmlHelp(owner, path, HH_DISPLAY_TOPIC, 0);
+    }
+    return viewer != nullptr;
+}
+
+}  // namespace
 
 bool OpenHelp(HWND owner, const char* keyword) {
-    // InstallPath (at most 260 characters) and "\zantrel.hlp".
-    char path[kTextBuffer + 12];
-    lstrcpynA(path, g_state.settings.InstallPath, kTextBuffer);
-    lstrcatA(path, "\\zantrel.hlp");
+    char path[kHelpPathBuffer];
+    HelpFilePath(path, "\\zantrel.chm");
+    if (IsFile(path)) {
+        return OpenHtmlHelp(owner, path, keyword);
+    }
+    HelpFilePath(path, "\\zantrel.hlp");
     return WinHelpA(owner, path, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword)) != FALSE;
+}
+
+void CloseHelp() {
+    if (g_htmlHelp != nullptr) {
+        g_htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    }
 }

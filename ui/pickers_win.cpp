@@ -4,11 +4,32 @@
 #include <shlobj.h>
 
 #include "state/text.h"
+#include "ui/system_library_win.h"
 
 const char kAliasFileFilter[] = "Zantrel Alias Data (*.dat)\0*.dat\0";
 const char kAllFilesFilter[] = "All (*.*)\0*.*\0";
 
 namespace {
+
+// The pickers may leave the process's current folder where the user browsed to. A program
+// that runs all day would then hold that folder open (a USB stick could not be ejected),
+// and every alias without a start folder would start there. While one of these lives, a
+// picker may move the current folder; it puts the folder back when it goes.
+class CurrentFolderKeeper {
+  public:
+    CurrentFolderKeeper() : length_(GetCurrentDirectoryA(sizeof(folder_), folder_)) {}
+    ~CurrentFolderKeeper() {
+        if (length_ > 0 && length_ < sizeof(folder_)) {
+            SetCurrentDirectoryA(folder_);
+        }
+    }
+    CurrentFolderKeeper(const CurrentFolderKeeper&) = delete;
+    CurrentFolderKeeper& operator=(const CurrentFolderKeeper&) = delete;
+
+  private:
+    char folder_[MAX_PATH * 4];  // MAX_PATH characters of up to four bytes each (UTF-8)
+    DWORD length_;
+};
 
 // Everything not named here stays zero: no custom filter, no file-title buffer, no initial
 // folder (the system chooses), no hook, no template.
@@ -33,10 +54,11 @@ typedef BOOL(WINAPI* FilePicker)(OPENFILENAMEA*);
 // where mapping it would cost each start of the program for a dialog seldom opened. It
 // stays loaded for the life of the process.
 BOOL RunFilePicker(const char* function, OPENFILENAMEA* picker) {
-    static HMODULE library = LoadLibraryA("comdlg32.dll");
+    static HMODULE library = LoadSystemLibrary("comdlg32.dll");
     FilePicker run = library == nullptr ? nullptr
                                         : reinterpret_cast<FilePicker>(reinterpret_cast<void*>(
                                               GetProcAddress(library, function)));
+    CurrentFolderKeeper keeper;
     return run != nullptr ? run(picker) : FALSE;
 }
 
@@ -71,6 +93,7 @@ bool PickFolder(HWND owner, const char* title, char* path) {
     browse.pszDisplayName = path;
     browse.lpszTitle = title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    CurrentFolderKeeper keeper;
     LPITEMIDLIST folder = SHBrowseForFolderA(&browse);
     bool chosen = false;
     if (folder != nullptr) {

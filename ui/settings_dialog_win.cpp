@@ -81,6 +81,11 @@ BOOL OnInitDialog(HWND dialog) {
     CheckDlgButton(dialog, settings.Hide != 0 ? IDC_START_HIDDEN : IDC_START_OPEN, BST_CHECKED);
     SetDlgItemTextA(dialog, IDC_START_PATH, settings.StartPath);
     FillList(dialog);
+    // A key pressed without Ctrl or Alt (alone, or with Shift only) becomes an Alt
+    // combination: registered as it stands, it would take that key from every program. The
+    // rules bind only what is pressed; a stored value shows (and registers) as stored.
+    SendDlgItemMessageA(dialog, IDC_HOTKEY, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+                        MAKELPARAM(HOTKEYF_ALT, 0));
     SendDlgItemMessageA(dialog, IDC_HOTKEY, HKM_SETHOTKEY, settings.HotKey, 0);
     return TRUE;  // the focus goes to the first tab stop, OK
 }

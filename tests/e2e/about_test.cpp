@@ -1,5 +1,5 @@
 // The About box as the user reaches it: from the tray menu and the system menu, what it
-// shows, the three ways it ends, its licence button, and the help file in the help viewer.
+// shows, the three ways it ends, its licence button, and the help files in their viewers.
 // One running program serves all the About cases: each case leaves the box closed.
 #include <gtest/gtest.h>
 
@@ -41,12 +41,15 @@ class AboutTest : public ::testing::Test {
     // The program runs from an install folder of its own, which holds no license.txt until
     // a case puts one there (the build folder has one, and the shell would find it there).
     // The shell opens .txt files with the recorder, which tells what it was given and where
-    // it started.
+    // it started. Beside the program lie zantrel.chm and a planted "hhctrl.ocx".
     static void SetUpTestSuite() {
         ClearProgramState();
         MakeReturningUser();
         folder_ = MakeTempFolder("install");
-        CopyFileA((ExeDir() + "\\zantrel.exe").c_str(), (folder_ + "\\zantrel.exe").c_str(), FALSE);
+        for (const char* file : {"zantrel.exe", "zantrel.chm"}) {
+            CopyFileA((ExeDir() + "\\" + file).c_str(), (folder_ + "\\" + file).c_str(), FALSE);
+        }
+        WriteFile(folder_ + "\\hhctrl.ocx", "planted");
         record_ = MakeTempFolder("license-record") + "\\opened.txt";
         SetValue(HKEY_LOCAL_MACHINE, kMainKey, "Path", REG_SZ, folder_.c_str(),
                  static_cast<DWORD>(folder_.size() + 1));
@@ -63,8 +66,9 @@ class AboutTest : public ::testing::Test {
         app_ = nullptr;
         delete handler_;
         handler_ = nullptr;
-        DeleteFileA((folder_ + "\\license.txt").c_str());
-        DeleteFileA((folder_ + "\\zantrel.exe").c_str());
+        for (const char* file : {"license.txt", "zantrel.exe", "zantrel.chm", "hhctrl.ocx"}) {
+            DeleteFileA((folder_ + "\\" + file).c_str());
+        }
         RemoveDirectoryA(folder_.c_str());
         DeleteFileA(record_.c_str());
         RemoveDirectoryA(record_.substr(0, record_.rfind('\\')).c_str());
@@ -221,6 +225,20 @@ TEST_F(AboutTest, LicenseAgreementReportsAMissingFileThenOpensItOnceItIsThere) {
     EXPECT_EQ(1, seen.show) << "SW_SHOWNORMAL";
     EXPECT_FALSE(WaitForMessageBox(app_->Pid(), &box, 300, about)) << "a message: " << box.text;
     EXPECT_TRUE(IsWindowVisible(about)) << "the About box closed after opening the licence";
+}
+
+// "H&elp" opens zantrel.chm in the HTML Help viewer, and no message. Its library comes from
+// the system folder: the planted file beside the program, no library, would fail to load.
+TEST_F(AboutTest, HelpInTheTrayMenuOpensTheHtmlHelpViewer) {
+    ASSERT_TRUE(OpenTrayMenu(window)) << "the tray menu did not open";
+    PressKey('E');
+    HWND viewer = nullptr;
+    WaitUntil([&] { return (viewer = FindTopWindow(app_->Pid(), "HH Parent", true)) != nullptr; });
+    EXPECT_TRUE(NoMessageBox(app_->Pid())) << "a message box instead of or beside the help";
+    ASSERT_NE(nullptr, viewer) << "no HTML Help window";
+    EXPECT_EQ("Zantrel Help", WindowText(viewer));
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitGone(viewer));
 }
 
 // The viewer opens the built help file and shows its title first in its caption, which

@@ -202,6 +202,10 @@ TEST_F(AliasEditorTest, BrowseButtonsFillTheFieldsThroughTheRealPickers) {
     ASSERT_TRUE(CreateDirectoryA(tools.c_str(), nullptr));
     ASSERT_TRUE(WriteFile(tool, "not really a program"));
     ASSERT_TRUE(CreateDirectoryA(start.c_str(), nullptr));
+    // An alias without a start folder starts in the program's own current folder.
+    const std::string record = folder / "here.txt";
+    ASSERT_TRUE(
+        SetStoredAlias(0, "here", "\"" + ExeDir() + "\\recorder.exe\" " + record + " here", "", 1));
     Start();
     OpenSettings();
     OpenEditor(settings_id::kNew, "New Alias");
@@ -250,9 +254,16 @@ TEST_F(AliasEditorTest, BrowseButtonsFillTheFieldsThroughTheRealPickers) {
     Close(browser, IDCANCEL);
     SetControlText(Field(kName), "browsed");
     Close(editor, IDOK);
-    ExpectValue(kAliasKey, "C0", REG_SZ, Sz(tool));
-    EXPECT_TRUE(SameText(start, ReadString(HKEY_CURRENT_USER, kAliasKey, "P0")))
-        << ReadString(HKEY_CURRENT_USER, kAliasKey, "P0");
+    ExpectValue(kAliasKey, "C1", REG_SZ, Sz(tool));
+    EXPECT_TRUE(SameText(start, ReadString(HKEY_CURRENT_USER, kAliasKey, "P1")))
+        << ReadString(HKEY_CURRENT_USER, kAliasKey, "P1");
+
+    // The pickers left the program's current folder where it was, not where they browsed.
+    Close(settings, IDCANCEL);
+    SetComboText(window, "here");
+    PostCommand(window, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the alias did not start";
+    EXPECT_TRUE(SameText(ExeDir(), ReadRecord(record).directory)) << ReadRecord(record).directory;
 }
 
 }  // namespace

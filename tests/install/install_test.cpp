@@ -26,7 +26,7 @@ const char kMakerKey[] = "Software\\Corvath Software";
 const char kMachineKey[] = "Software\\Corvath Software\\Zantrel";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zantrel";
 const char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
-const char* const kFiles[] = {"zantrel.exe", "zantrel.hlp", "license.txt"};
+const char* const kFiles[] = {"zantrel.exe", "zantrel.chm", "zantrel.hlp", "license.txt"};
 
 std::string SetupProgram() {
     const char* path = std::getenv("ZANTREL_SETUP");

@@ -1,12 +1,15 @@
 // The built help file beside the program, read back through its keyword index: the two
 // keywords that the program asks for lead to the topics they name. (Wine's help viewer
 // ignores HELP_KEY requests, so the jump itself cannot be watched under Wine; the index is
-// what a viewer that honours them looks the keyword up in.)
+// what a viewer that honours them looks the keyword up in.) And zantrel.chm through OpenHelp.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include "help_index.h"
+#include "state/process_win.h"
+#include "state/text.h"
+#include "ui/dialogs.h"
 
 namespace {
 
@@ -70,6 +73,18 @@ TEST(HelpIndexReader, RefusesAFileThatIsNoHelpFile) {
     licence.replace(licence.rfind("zantrel.hlp"), 11, "license.txt");
     EXPECT_FALSE(wintest::ReadHelpIndex(licence, &index, &error));
     EXPECT_EQ("not a help file", error);
+}
+
+// Wine's viewer opens nothing for a keyword lookup: "Settings" opens here only through the
+// fallback to the first topic. CloseHelp, as at shutdown, closes the window.
+TEST(HtmlHelp, SettingsOpensTheBuiltFileAndCloseHelpClosesIt) {
+    const std::string folder = HelpFile().substr(0, HelpFile().rfind('\\'));
+    CopyText(g_state.settings.InstallPath, folder.c_str(), kTextBuffer);
+    ASSERT_TRUE(OpenHelp(nullptr, "Settings"));
+    HWND viewer = FindWindowA("HH Parent", "Zantrel Help");
+    ASSERT_NE(nullptr, viewer);
+    CloseHelp();
+    EXPECT_FALSE(IsWindow(viewer)) << "the help window outlived CloseHelp";
 }
 
 }  // namespace
