@@ -43,19 +43,28 @@ void AppendText(char* target, const char* text, std::size_t capacity) {
 
 // Reads a text value of any type into `target` (capacity bytes, terminator included).
 // The value must fit the buffer; it ends at its first NUL or at its size, and a value that
-// fills the whole buffer without a NUL loses its last byte to the terminator. On failure
-// `target` is left as it was.
+// fills the whole buffer without a NUL loses its last byte to the terminator. A value of
+// more bytes fits when it has no more characters than the buffer holds bytes (the
+// terminator not counted): a text stored in a legacy code page, where each character was
+// one byte, takes more bytes when it reads back as UTF-8; it is cut between characters to
+// what the buffer holds, so that nothing stored before the program read UTF-8 is lost. On
+// failure `target` is left as it was.
 bool ReadText(Registry& registry, RegKey key, const char* name, char* target,
               std::uint32_t capacity) {
-    char buffer[kTextBuffer];
-    if (capacity > sizeof(buffer)) {
-        capacity = sizeof(buffer);
+    char buffer[kMaxCharBytes * kTextChars + 2];  // room for a terminator after the longest
+    if (capacity > kTextBuffer) {
+        capacity = kTextBuffer;
     }
-    std::uint32_t size = capacity;
-    if (!registry.ReadValue(key, name, buffer, &size) || size > capacity) {
+    std::uint32_t size = kMaxCharBytes * (capacity - 1) + 1;
+    if (!registry.ReadValue(key, name, buffer, &size) || size >= sizeof(buffer)) {
         return false;
     }
-    if (size == capacity) {
+    if (size > capacity) {
+        const std::size_t chars = size > 0 && buffer[size - 1] == '\0' ? size - 1 : size;
+        if (TextCharCount(buffer, chars) > capacity - 1) {
+            return false;
+        }
+    } else if (size == capacity) {
         size = capacity - 1;
     }
     buffer[size] = '\0';

@@ -27,15 +27,22 @@ bool IsContinuation(unsigned char c) {
 
 std::size_t Utf8CutLength(const char* text, std::size_t length) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
-    // Back to the byte that begins the last sequence: at most three continuation bytes.
-    std::size_t start = length;
-    for (int back = 0; back < kMaxCharBytes && start > 0; ++back) {
-        --start;
-        if (!IsContinuation(bytes[start])) {
-            return start + SequenceLength(bytes[start]) > length ? start : length;
+    // Back to the byte that begins the last sequence (at most three continuation bytes);
+    // while that sequence does not end within the length, it goes, and the one before it is
+    // looked at in turn. So a cut text, cut again, stays as it is.
+    while (length > 0) {
+        std::size_t start = length;
+        int back = 0;
+        while (back < kMaxCharBytes && start > 0 && IsContinuation(bytes[--start])) {
+            ++back;
         }
+        if (back == kMaxCharBytes || IsContinuation(bytes[start]) ||
+            start + SequenceLength(bytes[start]) <= length) {
+            return length;  // complete, or no sequence begins there: not UTF-8, kept
+        }
+        length = start;
     }
-    return length;  // no sequence begins there: not UTF-8, kept as it is
+    return 0;
 }
 
 std::size_t TextCutLength(const char* text, std::size_t length) {

@@ -209,6 +209,7 @@ TEST_F(ExchangeFileTest, ExportThenImportGivesTheSameAliasesInOrder) {
         {"sixteen-letters!", std::string(260, 'c'), std::string(260, 'p'), 3},
         {"cr\rinside", "ends with cr\r", "\rstarts with cr", 7},
         {"  spaced  ", "  cmd  ", "  path  ", 1},
+        {"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1", "\xE6\x96\x87.exe", "C:\\\xE6\x96\x87", 0},
     };
     AliasList source;
     Fill(source, aliases);
@@ -416,6 +417,34 @@ INSTANTIATE_TEST_SUITE_P(
                    kHead + Record(0, {"abcdefghijklmnop", "a", "b", 0}) +
                        Record(1, {"ABCDEFGHIJKLMNOPQ", "c", "d", 1}) + Record(2, kCalc),
                    {{"abcdefghijklmnop", "a", "b", 0}, kCalc}}),
+    CaseName);
+
+// A UTF-8 file is taken as it is; a file that is not UTF-8 was written in the legacy code
+// page (ISO 8859-1 here, Windows-1252 on a Western Windows) and is converted. Either way a
+// long line is cut between characters.
+std::string Repeat(int n, const std::string& text) {
+    std::string out;
+    for (int i = 0; i < n; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+const std::string kOmega = "\xCE\xA9";
+const std::string kEAcute = "\xC3\xA9";
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, ImportRecordsTest,
+    ::testing::Values(
+        ImportCase{"utf8_name_cut_between_characters",
+                   kHead + Record(0, {"x" + Repeat(15, kOmega), kOmega + ".exe", "C:\\", 1}),
+                   {{"x" + Repeat(7, kOmega), kOmega + ".exe", "C:\\", 1}}},
+        ImportCase{"legacy_texts_converted",
+                   kHead + Record(0, {"Caf\xE9", "\xE9.exe", "C:\\\xC9t\xE9", 2}),
+                   {{"Caf" + kEAcute, kEAcute + ".exe", "C:\\\xC3\x89t" + kEAcute, 2}}},
+        ImportCase{"legacy_name_cut_between_characters",
+                   kHead + Record(0, {"x" + std::string(15, '\xE9'), "c", "p", 0}),
+                   {{"x" + Repeat(7, kEAcute), "c", "p", 0}}}),
     CaseName);
 
 // Records cut short by the end of the data are not added.
