@@ -113,3 +113,13 @@ bool Utf8Check::Take(unsigned char byte) {
     valid_ = false;
     return false;
 }
+
+bool IsUtf8(const char* text, std::size_t length) {
+    Utf8Check check;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (!check.Take(static_cast<unsigned char>(text[i]))) {
+            return false;
+        }
+    }
+    return check.Complete();
+}

@@ -50,6 +50,9 @@ class Utf8Check {
     unsigned char high_ = 0xBF;
 };
 
+// True when the first `length` bytes of `text` are well-formed UTF-8.
+bool IsUtf8(const char* text, std::size_t length);
+
 // Converts `length` bytes (at most kTextChars) of text in the machine's legacy ANSI code
 // page (the one it had before the program chose UTF-8) to UTF-8 in `target` (capacity bytes), cut
 // between two characters to what fits, and terminated. Returns the length written. On Windows the

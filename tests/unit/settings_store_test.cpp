@@ -293,6 +293,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"16 two-byte characters are cut between characters",
                              Bytes("x" + k15Accents + '\0'), RegType::String, true,
                              "x\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"},
+                    NameCase{"bytes that are not UTF-8 are taken as the legacy code page",
+                             Bytes("caf\xE9"), RegType::Binary, true, "caf\xC3\xA9"},
                     NameCase{"17 two-byte characters end loading", Bytes("xx" + k15Accents + '\0'),
                              RegType::String, false, ""}),
     case_name::By(&NameCase::title));
