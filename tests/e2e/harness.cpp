@@ -370,6 +370,24 @@ void PressKey(WORD vk) {
     PressKeys({}, vk);
 }
 
+void TypeText(const std::string& text) {
+    std::vector<WCHAR> wide(text.size() + 1);
+    const int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(),
+                                          static_cast<int>(wide.size()));
+    std::vector<INPUT> inputs;
+    for (int i = 0; i + 1 < units; ++i) {
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT input;
+            ZeroMemory(&input, sizeof(input));
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = wide[i];
+            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            inputs.push_back(input);
+        }
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 int TrayIconCount() {
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
     if (tray == nullptr) {
