@@ -371,19 +371,13 @@ void PressKey(WORD vk) {
 }
 
 void TypeText(const std::string& text) {
-    std::vector<WCHAR> wide(text.size() + 1);
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(),
-                                          static_cast<int>(wide.size()));
-    std::vector<INPUT> inputs;
-    for (int i = 0; i + 1 < units; ++i) {
-        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
-            INPUT input;
-            ZeroMemory(&input, sizeof(input));
-            input.type = INPUT_KEYBOARD;
-            input.ki.wScan = wide[i];
-            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
-            inputs.push_back(input);
-        }
+    WCHAR wide[256];
+    const int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 256);
+    std::vector<INPUT> inputs(2 * (units > 0 ? units - 1 : 0));
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wScan = wide[i / 2];
+        inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i % 2 == 1 ? KEYEVENTF_KEYUP : 0);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

@@ -419,32 +419,21 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"abcdefghijklmnop", "a", "b", 0}, kCalc}}),
     CaseName);
 
-// A UTF-8 file is taken as it is; a file that is not UTF-8 was written in the legacy code
-// page (ISO 8859-1 here, Windows-1252 on a Western Windows) and is converted. Either way a
-// long line is cut between characters.
-std::string Repeat(int n, const std::string& text) {
-    std::string out;
-    for (int i = 0; i < n; ++i) {
-        out += text;
-    }
-    return out;
-}
-
-const std::string kOmega = "\xCE\xA9";
-const std::string kEAcute = "\xC3\xA9";
-
+// A UTF-8 file is read as it is, one that is not UTF-8 in the legacy code page (ISO 8859-1
+// natively, Windows-1252 on a Western Windows); long names are cut between characters.
 INSTANTIATE_TEST_SUITE_P(
     Encodings, ImportRecordsTest,
     ::testing::Values(
-        ImportCase{"utf8_name_cut_between_characters",
-                   kHead + Record(0, {"x" + Repeat(15, kOmega), kOmega + ".exe", "C:\\", 1}),
-                   {{"x" + Repeat(7, kOmega), kOmega + ".exe", "C:\\", 1}}},
-        ImportCase{"legacy_texts_converted",
-                   kHead + Record(0, {"Caf\xE9", "\xE9.exe", "C:\\\xC9t\xE9", 2}),
-                   {{"Caf" + kEAcute, kEAcute + ".exe", "C:\\\xC3\x89t" + kEAcute, 2}}},
-        ImportCase{"legacy_name_cut_between_characters",
-                   kHead + Record(0, {"x" + std::string(15, '\xE9'), "c", "p", 0}),
-                   {{"x" + Repeat(7, kEAcute), "c", "p", 0}}}),
+        ImportCase{
+            "utf8",
+            kHead + Record(0, {"x\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9"
+                               "\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9",
+                               "c", "p", 1}),
+            {{"x\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9", "c", "p", 1}}},
+        ImportCase{"legacy",
+                   kHead + Record(0, {"x" + std::string(15, '\xE9'), "Caf\xE9", "C:\\", 2}),
+                   {{"x\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "Caf\xC3\xA9",
+                     "C:\\", 2}}}),
     CaseName);
 
 // Records cut short by the end of the data are not added.
