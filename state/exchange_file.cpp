@@ -50,11 +50,25 @@ class ByteSource {
         return c;
     }
 
-    // Back to the first byte; a file that cannot go back has no more data.
+    // The bytes from here to the end of the block in hand (the next block when that one is
+    // used up), all taken at once; 0 at the end of the data.
+    std::size_t TakeBlock(const unsigned char** bytes) {
+        if (pos_ == size_ && !Refill()) {
+            return 0;
+        }
+        *bytes = data_ + pos_;
+        const std::size_t count = size_ - pos_;
+        pos_ = size_;
+        return count;
+    }
+
+    // Back to the first byte. A file read no further than its first block is taken from
+    // the block again; one that cannot go back has no more data.
     void Rewind() {
         pos_ = 0;
-        if (saved_ != nullptr) {
+        if (saved_ != nullptr && blocks_ > 1) {
             size_ = 0;
+            blocks_ = 0;
             file_ = std::fseek(saved_, 0, SEEK_SET) == 0 ? saved_ : nullptr;
         }
     }
@@ -70,6 +84,7 @@ class ByteSource {
             file_ = nullptr;  // end of file or a read error: no more data either way
             return false;
         }
+        ++blocks_;
         return true;
     }
 
@@ -80,6 +95,7 @@ class ByteSource {
     const unsigned char* data_;
     std::size_t size_;
     std::size_t pos_;
+    std::size_t blocks_ = 0;  // read from the file since the start
 };
 
 // What the lines of a file are, as text of the program.
@@ -154,9 +170,17 @@ class TextReader {
 // True when the bytes up to the end of the data are well-formed UTF-8 (plain ASCII is).
 bool DataIsUtf8(ByteSource& source) {
     Utf8Check check;
-    for (int c = source.Take(); c != kEndOfData && c != kCtrlZ; c = source.Take()) {
-        if (!check.Take(static_cast<unsigned char>(c))) {
-            return false;
+    const unsigned char* bytes = nullptr;
+    for (std::size_t count = source.TakeBlock(&bytes); count > 0;
+         count = source.TakeBlock(&bytes)) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (bytes[i] == kCtrlZ) {
+                return check.Complete();
+            }
+            // Plain ASCII between sequences needs no look.
+            if ((bytes[i] >= 0x80 || !check.Complete()) && !check.Take(bytes[i])) {
+                return false;
+            }
         }
     }
     return check.Complete();
