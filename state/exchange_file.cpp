@@ -78,12 +78,13 @@ class ByteSource {
         if (file_ == nullptr) {
             return false;
         }
-        size_ = std::fread(block_, 1, blockSize_, file_);
-        pos_ = 0;
-        if (size_ == 0) {
+        const std::size_t size = std::fread(block_, 1, blockSize_, file_);
+        if (size == 0) {
             file_ = nullptr;  // end of file or a read error: no more data either way
-            return false;
+            return false;     // (the block in hand stays, for Rewind)
         }
+        size_ = size;
+        pos_ = 0;
         ++blocks_;
         return true;
     }
