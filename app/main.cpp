@@ -43,12 +43,16 @@ void FinishStartup(HWND window) {
     }
 }
 
+// The loop is the wide one: typed characters stay UTF-16 until the controls, which keep
+// them as they are (an ANSI loop would pass them through a code page of the keyboard on the
+// way, under Wine at least). The program still reads and writes all texts with the ...A
+// functions, in its own code page.
 int RunMessageLoop(HWND window) {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(window, &msg)) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(window, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
         // Idle most of the time: hand every page back to the system.
         SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1),

@@ -23,8 +23,8 @@ constexpr std::uint32_t kSessionReboot = 2;
 // What the runner does to the world, one call per visible step.
 class RunnerHost {
   public:
-    // Reads the command box into `buffer`: at most `capacity` - 1 characters, always
-    // terminated (GetDlgItemTextA semantics).
+    // Reads the command box into `buffer`: at most `capacity` - 1 bytes, cut between
+    // characters, always terminated.
     virtual void ReadCommandText(char* buffer, int capacity) = 0;
     virtual void SetCommandText(const char* text) = 0;
     virtual void Beep() = 0;

@@ -14,8 +14,7 @@ class WindowRunnerHost final : public RunnerHost {
     explicit WindowRunnerHost(HWND window) : window_(window) {}
 
     void ReadCommandText(char* buffer, int capacity) override {
-        buffer[0] = '\0';
-        GetDlgItemTextA(window_, IDC_COMMAND_BOX, buffer, capacity);
+        ReadItemText(window_, IDC_COMMAND_BOX, buffer, capacity);
     }
     void SetCommandText(const char* text) override {
         SetDlgItemTextA(window_, IDC_COMMAND_BOX, text);

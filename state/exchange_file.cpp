@@ -19,9 +19,21 @@ constexpr int kCtrlZ = 0x1A;
 class ByteSource {
   public:
     ByteSource(const unsigned char* data, std::size_t size)
-        : file_(nullptr), block_(nullptr), blockSize_(0), data_(data), size_(size), pos_(0) {}
+        : file_(nullptr),
+          saved_(nullptr),
+          block_(nullptr),
+          blockSize_(0),
+          data_(data),
+          size_(size),
+          pos_(0) {}
     ByteSource(std::FILE* file, unsigned char* block, std::size_t blockSize)
-        : file_(file), block_(block), blockSize_(blockSize), data_(block), size_(0), pos_(0) {}
+        : file_(file),
+          saved_(file),
+          block_(block),
+          blockSize_(blockSize),
+          data_(block),
+          size_(0),
+          pos_(0) {}
 
     int Peek() {
         if (pos_ == size_ && !Refill()) {
@@ -38,33 +50,69 @@ class ByteSource {
         return c;
     }
 
+    // The bytes from here to the end of the block in hand (the next block when that one is
+    // used up), all taken at once; 0 at the end of the data.
+    std::size_t TakeBlock(const unsigned char** bytes) {
+        if (pos_ == size_ && !Refill()) {
+            return 0;
+        }
+        *bytes = data_ + pos_;
+        const std::size_t count = size_ - pos_;
+        pos_ = size_;
+        return count;
+    }
+
+    // Back to the first byte. A file read no further than its first block is taken from
+    // the block again; one that cannot go back has no more data.
+    void Rewind() {
+        pos_ = 0;
+        if (saved_ != nullptr && blocks_ > 1) {
+            size_ = 0;
+            blocks_ = 0;
+            file_ = std::fseek(saved_, 0, SEEK_SET) == 0 ? saved_ : nullptr;
+        }
+    }
+
   private:
     bool Refill() {
         if (file_ == nullptr) {
             return false;
         }
-        size_ = std::fread(block_, 1, blockSize_, file_);
-        pos_ = 0;
-        if (size_ == 0) {
+        const std::size_t size = std::fread(block_, 1, blockSize_, file_);
+        if (size == 0) {
             file_ = nullptr;  // end of file or a read error: no more data either way
-            return false;
+            return false;     // (the block in hand stays, for Rewind)
         }
+        size_ = size;
+        pos_ = 0;
+        ++blocks_;
         return true;
     }
 
-    std::FILE* file_;
+    std::FILE* file_;   // null once the file's end was met
+    std::FILE* saved_;  // the file, for Rewind
     unsigned char* block_;
     std::size_t blockSize_;
     const unsigned char* data_;
     std::size_t size_;
     std::size_t pos_;
+    std::size_t blocks_ = 0;  // read from the file since the start
+};
+
+// What the lines of a file are, as text of the program.
+enum class LineText {
+    AsStored,  // the program's code page is a legacy one: the bytes are taken as they are
+    Utf8,      // a UTF-8 file for a UTF-8 program: lines are cut between characters
+    Legacy     // a file that is not UTF-8, for a UTF-8 program: converted from the legacy
+               // ANSI code page, in which older programs wrote it
 };
 
 // The bytes read as text: CR LF gives LF, a CR followed by anything else is an ordinary
 // character, and a byte 1A hex ends the data. Once the end is met it stays met.
 class TextReader {
   public:
-    explicit TextReader(ByteSource& source) : source_(source), ended_(false) {}
+    TextReader(ByteSource& source, LineText lines)
+        : source_(source), lines_(lines), ended_(false) {}
 
     bool Ended() const { return ended_; }
 
@@ -84,9 +132,10 @@ class TextReader {
         return c;
     }
 
-    // Reads one whole line into `text` (room for `limit` characters and the terminator),
-    // keeping its first `limit` characters. True when the line ended with a line break,
-    // false when the end of the data ended it (or had been met before).
+    // Reads one whole line into `text` (room for `limit` bytes and the terminator), keeping
+    // as many of its first characters as fit. `length` tells how many bytes the file's line
+    // gave before that cut. True when the line ended with a line break, false when the end of
+    // the data ended it (or had been met before).
     bool ReadLine(char* text, std::size_t limit, std::size_t* length) {
         std::size_t kept = 0;
         bool lineBreak = false;
@@ -103,16 +152,50 @@ class TextReader {
         if (length != nullptr) {
             *length = kept;
         }
+        if (lines_ == LineText::Legacy) {
+            char converted[kTextBuffer];
+            LegacyToUtf8(text, kept, converted, limit + 1);
+            CopyText(text, converted, limit + 1);
+        } else if (lines_ == LineText::Utf8) {
+            text[Utf8CutLength(text, kept)] = '\0';
+        }
         return lineBreak;
     }
 
   private:
     ByteSource& source_;
+    LineText lines_;
     bool ended_;
 };
 
+// True when the bytes up to the end of the data are well-formed UTF-8 (plain ASCII is).
+bool DataIsUtf8(ByteSource& source) {
+    Utf8Check check;
+    const unsigned char* bytes = nullptr;
+    for (std::size_t count = source.TakeBlock(&bytes); count > 0;
+         count = source.TakeBlock(&bytes)) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (bytes[i] == kCtrlZ) {
+                return check.Complete();
+            }
+            // Plain ASCII between sequences needs no look.
+            if ((bytes[i] >= 0x80 || !check.Complete()) && !check.Take(bytes[i])) {
+                return false;
+            }
+        }
+    }
+    return check.Complete();
+}
+
 bool ImportFrom(AliasList& list, ByteSource& source) {
-    TextReader reader(source);
+    // A file is never refused for its encoding: what is not UTF-8 was written in the
+    // legacy code page.
+    LineText lines = LineText::AsStored;
+    if (TextIsUtf8()) {
+        lines = DataIsUtf8(source) ? LineText::Utf8 : LineText::Legacy;
+        source.Rewind();
+    }
+    TextReader reader(source, lines);
     char line[kOtherLimit + 1];
     reader.ReadLine(line, kOtherLimit, nullptr);
     if (!TextEqual(line, kExchangeHeader)) {

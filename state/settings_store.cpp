@@ -43,23 +43,40 @@ void AppendText(char* target, const char* text, std::size_t capacity) {
 
 // Reads a text value of any type into `target` (capacity bytes, terminator included).
 // The value must fit the buffer; it ends at its first NUL or at its size, and a value that
-// fills the whole buffer without a NUL loses its last byte to the terminator. On failure
-// `target` is left as it was.
+// fills the whole buffer without a NUL loses its last byte to the terminator. The program's
+// texts are UTF-8 where Windows allows it, and two cases keep what was stored before:
+// - A value of more bytes fits when it has no more characters than the buffer holds bytes
+//   (the terminator not counted): a text stored in a legacy code page, one byte a
+//   character, may take more bytes when it reads back as UTF-8. It is cut between
+//   characters to what the buffer holds, and the aliases after a long name still load.
+// - A value whose bytes are not UTF-8 (data of another type) holds bytes of the legacy
+//   code page, one a character, and is converted, so that no text the program holds is
+//   ever invalid.
+// On failure `target` is left as it was.
 bool ReadText(Registry& registry, RegKey key, const char* name, char* target,
               std::uint32_t capacity) {
-    char buffer[kTextBuffer];
-    if (capacity > sizeof(buffer)) {
-        capacity = sizeof(buffer);
+    char buffer[kMaxCharBytes * kTextChars + 2];  // room for a terminator after the longest
+    if (capacity > kTextBuffer) {
+        capacity = kTextBuffer;
     }
-    std::uint32_t size = capacity;
-    if (!registry.ReadValue(key, name, buffer, &size) || size > capacity) {
+    std::uint32_t size = kMaxCharBytes * (capacity - 1) + 1;
+    if (!registry.ReadValue(key, name, buffer, &size) || size >= sizeof(buffer)) {
+        return false;
+    }
+    const std::size_t stored = size > 0 && buffer[size - 1] == '\0' ? size - 1 : size;
+    const bool legacy = TextIsUtf8() && !IsUtf8(buffer, stored);
+    if (size > capacity && (legacy || TextCharCount(buffer, stored) > capacity - 1)) {
         return false;
     }
     if (size == capacity) {
         size = capacity - 1;
     }
     buffer[size] = '\0';
-    CopyText(target, buffer, capacity);
+    if (legacy) {
+        LegacyToUtf8(buffer, std::strlen(buffer), target, capacity);
+    } else {
+        CopyText(target, buffer, capacity);
+    }
     return true;
 }
 

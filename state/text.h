@@ -1,5 +1,8 @@
-// Fixed-size ANSI text: the limits every buffer of the program follows, bounded copy and
-// comparison. One byte is one character.
+// Fixed-size 8-bit text: the limits every buffer of the program follows, bounded copy and
+// comparison. Texts are in the program's code page: UTF-8 where Windows lets the program
+// choose it (the manifest asks for it), otherwise the machine's ANSI code page. A character
+// may then take up to four bytes: the limits count bytes, and every cut falls between two
+// characters, so that no text ever ends inside a UTF-8 sequence.
 #pragma once
 
 #include <cstddef>
@@ -8,10 +11,54 @@ constexpr int kNameChars = 16;               // longest alias name
 constexpr int kNameBuffer = kNameChars + 1;  // with its terminator
 constexpr int kTextChars = 260;              // longest command line, path or history entry
 constexpr int kTextBuffer = kTextChars + 1;
+constexpr int kMaxCharBytes = 4;  // the longest UTF-8 sequence
 
-// Copies at most `capacity` - 1 characters of `source` and always terminates `target`
-// (when `capacity` is at least 1). Same contract as lstrcpynA.
+// True when texts are UTF-8: natively always; on Windows when the program's code page is
+// UTF-8 (GetACP() is 65001, Windows 10 version 1903 and later).
+bool TextIsUtf8();
+
+// The length of the longest start of the first `length` bytes of `text` that does not end
+// inside a UTF-8 sequence: a sequence that begins before `length` and would end after it is
+// left out whole. Bytes that are not UTF-8 are kept as they are.
+std::size_t Utf8CutLength(const char* text, std::size_t length);
+
+// Where the first `length` bytes of `text` may be cut: Utf8CutLength for UTF-8 texts,
+// `length` itself in a legacy code page (where the program cuts bytes, as it always did).
+std::size_t TextCutLength(const char* text, std::size_t length);
+
+// The number of characters in the first `length` bytes of `text`: UTF-8 characters (bytes
+// that do not continue a sequence) for UTF-8 texts, bytes in a legacy code page.
+std::size_t TextCharCount(const char* text, std::size_t length);
+
+// Copies at most `capacity` - 1 bytes of `source`, cut between two characters, and always
+// terminates `target` (when `capacity` is at least 1). `target` may be `source` itself.
 void CopyText(char* target, const char* source, std::size_t capacity);
+
+// Checks bytes one at a time for well-formed UTF-8: no stray continuation byte, no
+// overlong form, no surrogate, nothing above U+10FFFF.
+class Utf8Check {
+  public:
+    // False once the bytes taken so far are not UTF-8.
+    bool Take(unsigned char byte);
+    // True when every byte taken was UTF-8 and no sequence is left open.
+    bool Complete() const { return valid_ && pending_ == 0; }
+
+  private:
+    bool valid_ = true;
+    int pending_ = 0;           // continuation bytes still to come
+    unsigned char low_ = 0x80;  // the range of the next continuation byte
+    unsigned char high_ = 0xBF;
+};
+
+// True when the first `length` bytes of `text` are well-formed UTF-8.
+bool IsUtf8(const char* text, std::size_t length);
+
+// Converts `length` bytes (at most kTextChars) of text in the machine's legacy ANSI code
+// page (the one it had before the program chose UTF-8) to UTF-8 in `target` (capacity bytes), cut
+// between two characters to what fits, and terminated. Returns the length written. On Windows the
+// code page is the system locale's default ANSI code page; natively, where there is none, ISO
+// 8859-1.
+std::size_t LegacyToUtf8(const char* text, std::size_t length, char* target, std::size_t capacity);
 
 // Exact comparison, letter case included.
 bool TextEqual(const char* a, const char* b);

@@ -29,3 +29,30 @@ std::size_t NoCaseKey(const char* text, unsigned char* key, std::size_t capacity
     key[n++] = 0;
     return n;
 }
+
+bool TextIsUtf8() {
+    return true;
+}
+
+std::size_t LegacyToUtf8(const char* text, std::size_t length, char* target, std::size_t capacity) {
+    if (capacity == 0) {
+        return 0;
+    }
+    // ISO 8859-1: every byte is the character of the same number.
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < length && text[i] != '\0'; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const std::size_t size = c < 0x80 ? 1 : 2;
+        if (n + size >= capacity) {
+            break;
+        }
+        if (size == 1) {
+            target[n++] = static_cast<char>(c);
+        } else {
+            target[n++] = static_cast<char>(0xC0 | c >> 6);
+            target[n++] = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    target[n] = '\0';
+    return n;
+}

@@ -54,9 +54,9 @@ void OnOk(HWND dialog, Editor editor) {
     char name[kNameBuffer];
     char command[kTextBuffer];
     char startPath[kTextBuffer];
-    GetDlgItemTextA(dialog, IDC_ALIAS_NAME, name, sizeof(name));
-    GetDlgItemTextA(dialog, IDC_ALIAS_COMMAND, command, sizeof(command));
-    GetDlgItemTextA(dialog, IDC_START_PATH, startPath, sizeof(startPath));
+    ReadItemText(dialog, IDC_ALIAS_NAME, name, sizeof(name));
+    ReadItemText(dialog, IDC_ALIAS_COMMAND, command, sizeof(command));
+    ReadItemText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
     const AliasInput input = {name, command, startPath, CheckedWindowState(dialog)};
     if (!AliasInputComplete(input)) {
         ShowMessage(dialog, "You must enter an alias name, command and start path.",
@@ -92,10 +92,13 @@ void OnBrowseStartPath(HWND dialog) {
     }
 }
 
-// The first dropped file or folder becomes the command; the others are ignored.
+// The first dropped file or folder becomes the command, cut between characters to what the
+// field keeps; the others are ignored.
 BOOL OnDropFiles(HWND dialog, HDROP drop) {
-    char path[kTextBuffer];
-    if (DragQueryFileA(drop, 0, path, sizeof(path)) != 0) {
+    char whole[kMaxCharBytes * kTextBuffer] = {};
+    if (DragQueryFileA(drop, 0, whole, sizeof(whole)) != 0) {
+        char path[kTextBuffer];
+        CopyText(path, whole, sizeof(path));
         SetDlgItemTextA(dialog, IDC_ALIAS_COMMAND, path);
     }
     DragFinish(drop);

@@ -97,8 +97,12 @@ bool PickFolder(HWND owner, const char* title, char* path) {
     LPITEMIDLIST folder = SHBrowseForFolderA(&browse);
     bool chosen = false;
     if (folder != nullptr) {
-        // Overwrites the display name the browser left in the buffer.
+        // Overwrites the display name the browser left in the buffer. A path longer than the
+        // buffer may come back cut anywhere, even without its terminator: it is ended and cut
+        // between characters.
         chosen = SHGetPathFromIDListA(folder, path) != FALSE;
+        path[kTextChars] = '\0';
+        CopyText(path, path, kTextBuffer);
         allocator->Free(folder);
     }
     allocator->Release();

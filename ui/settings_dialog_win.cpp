@@ -63,12 +63,17 @@ bool SelectedAliasName(HWND dialog, char* name) {
         Warn(dialog, "No alias is selected.");
         return false;
     }
-    // The entries are stored names, so they fit; anything else is not an alias.
+    // The entries are stored names, so they fit; anything else is not an alias. The length
+    // told may be more than the text takes (it allows for the conversion from UTF-16), so
+    // the text is read into room for that length and measured afterwards.
     const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR || length >= kNameBuffer) {
+    char text[kMaxCharBytes * kNameBuffer] = "";
+    if (length == LB_ERR || length >= static_cast<LRESULT>(sizeof(text)) ||
+        SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text)) == LB_ERR ||
+        lstrlenA(text) >= kNameBuffer) {
         return false;
     }
-    SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(name));
+    CopyText(name, text, kNameBuffer);
     return true;
 }
 
@@ -105,7 +110,7 @@ void ApplyHotKey(HWND dialog, WORD oldHotKey, WORD newHotKey) {
 
 void OnOk(HWND dialog) {
     char startPath[kTextBuffer];
-    GetDlgItemTextA(dialog, IDC_START_PATH, startPath, sizeof(startPath));
+    ReadItemText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
     if (startPath[0] == '\0') {
         Warn(dialog, "Default start path can't be blank.");
         return;

@@ -370,6 +370,18 @@ void PressKey(WORD vk) {
     PressKeys({}, vk);
 }
 
+void TypeText(const std::string& text) {
+    WCHAR wide[256];
+    const int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 256);
+    std::vector<INPUT> inputs(2 * (units > 0 ? units - 1 : 0));
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wScan = wide[i / 2];
+        inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i % 2 == 1 ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 int TrayIconCount() {
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
     if (tray == nullptr) {

@@ -1,7 +1,7 @@
 // Stands in for a launched program: records how it was started into the file named by
-// its first argument, as lines "cmdline=", "cwd=", "show=" (-1 without
-// STARTF_USESHOWWINDOW) and "pid=". The record appears whole (written beside, then
-// moved into place). Further arguments:
+// its first argument, as lines "cmdline=", "cwd=" (both in UTF-8, whatever this program's
+// code page), "show=" (-1 without STARTF_USESHOWWINDOW) and "pid=". The record appears
+// whole (written beside, then moved into place). Further arguments:
 //   sleep:MS     stay alive MS milliseconds after recording
 //   wait:NAME    stay alive until the named event is set (at most 60 seconds)
 //   event:NAME   set the named event once the record is in place
@@ -16,8 +16,13 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         return 2;
     }
-    char cwd[MAX_PATH + 1] = "";
-    GetCurrentDirectoryA(sizeof cwd, cwd);
+    WCHAR wideCwd[MAX_PATH + 1] = L"";
+    GetCurrentDirectoryW(MAX_PATH + 1, wideCwd);
+    char cwd[4 * MAX_PATH] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wideCwd, -1, cwd, sizeof cwd, NULL, NULL);
+    static char commandLine[4 * 32768] = "";
+    WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, commandLine, sizeof commandLine, NULL,
+                        NULL);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
@@ -30,8 +35,8 @@ int main(int argc, char** argv) {
     if (file == NULL) {
         return 3;
     }
-    std::fprintf(file, "cmdline=%s\r\ncwd=%s\r\nshow=%d\r\npid=%lu\r\n", GetCommandLineA(), cwd,
-                 show, static_cast<unsigned long>(GetCurrentProcessId()));
+    std::fprintf(file, "cmdline=%s\r\ncwd=%s\r\nshow=%d\r\npid=%lu\r\n", commandLine, cwd, show,
+                 static_cast<unsigned long>(GetCurrentProcessId()));
     std::fclose(file);
     if (!MoveFileExA(temp, argv[1], MOVEFILE_REPLACE_EXISTING)) {
         return 4;

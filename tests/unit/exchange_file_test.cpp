@@ -209,6 +209,7 @@ TEST_F(ExchangeFileTest, ExportThenImportGivesTheSameAliasesInOrder) {
         {"sixteen-letters!", std::string(260, 'c'), std::string(260, 'p'), 3},
         {"cr\rinside", "ends with cr\r", "\rstarts with cr", 7},
         {"  spaced  ", "  cmd  ", "  path  ", 1},
+        {"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1", "\xE6\x96\x87.exe", "C:\\\xE6\x96\x87", 0},
     };
     AliasList source;
     Fill(source, aliases);
@@ -416,6 +417,23 @@ INSTANTIATE_TEST_SUITE_P(
                    kHead + Record(0, {"abcdefghijklmnop", "a", "b", 0}) +
                        Record(1, {"ABCDEFGHIJKLMNOPQ", "c", "d", 1}) + Record(2, kCalc),
                    {{"abcdefghijklmnop", "a", "b", 0}, kCalc}}),
+    CaseName);
+
+// A UTF-8 file is read as it is, one that is not UTF-8 in the legacy code page (ISO 8859-1
+// natively, Windows-1252 on a Western Windows); long names are cut between characters.
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, ImportRecordsTest,
+    ::testing::Values(
+        ImportCase{
+            "utf8",
+            kHead + Record(0, {"x\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9"
+                               "\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9",
+                               "c", "p", 1}),
+            {{"x\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9", "c", "p", 1}}},
+        ImportCase{"legacy",
+                   kHead + Record(0, {"x" + std::string(15, '\xE9'), "Caf\xE9", "C:\\", 2}),
+                   {{"x\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "Caf\xC3\xA9",
+                     "C:\\", 2}}}),
     CaseName);
 
 // Records cut short by the end of the data are not added.

@@ -248,6 +248,10 @@ void PrintTo(const NameCase& c, std::ostream* os) {
 
 class StoredName : public SettingsStore, public testing::WithParamInterface<NameCase> {};
 
+const std::string k15Accents =
+    "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+    "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
+
 TEST_P(StoredName, FitsOrEndsLoading) {
     const NameCase& c = GetParam();
     PutAlias(0, "first", "1.exe", "", 0);
@@ -280,7 +284,12 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"without terminator", Bytes("abc"), RegType::String, true, "abc"},
                     NameCase{"binary with a NUL inside", Bytes(std::string("ab\0cd", 5)),
                              RegType::Binary, true, "ab"},
-                    NameCase{"empty value", {}, RegType::String, true, ""}),
+                    NameCase{"empty value", {}, RegType::String, true, ""},
+                    // Stored in a legacy code page, one byte a character; read back as UTF-8.
+                    NameCase{"17 two-byte characters end loading", Bytes("xx" + k15Accents + '\0'),
+                             RegType::String, false, ""},
+                    NameCase{"bytes that are not UTF-8 are taken as the legacy code page",
+                             Bytes("caf\xE9"), RegType::Binary, true, "caf\xC3\xA9"}),
     case_name::By(&NameCase::title));
 
 TEST_F(SettingsStore, AliasFieldMissingOrTooLongIsEmptyNotThePreviousAlias) {

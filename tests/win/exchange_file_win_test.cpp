@@ -95,7 +95,7 @@ TEST_F(ExchangeFileWinTest, RoundTripThroughAPathWithSpaces) {
     // The C runtime must not turn the line breaks into CR CR LF or drop anything.
     EXPECT_EQ(ReadBytes(path), std::string(kTwoAliases));
 
-    ASSERT_TRUE(AddAlias(source, "caf\xE9 & more", "\"C:\\Program Files\\x.exe\" /a * b.exe",
+    ASSERT_TRUE(AddAlias(source, "caf\xC3\xA9 & more", "\"C:\\Program Files\\x.exe\" /a * b.exe",
                          "C:\\Program Files", 4294967295u));
     ASSERT_TRUE(AddAlias(source, "five", "", "D:\\with space\\", 5));
     ASSERT_TRUE(ExportAliases(source, path.c_str()));

@@ -420,6 +420,45 @@ TEST_F(StoreOnWinRegistry, SaveOverMoreAliasesLeavesExactlyTheNewValues) {
     EXPECT_EQ(FirstAlias(loaded.aliases)->Next, nullptr);
 }
 
+// What a program with the code page Windows-1252 stored (the registry keeps UTF-16) loads
+// as the same characters under UTF-8; a name of 16 characters is cut to those that fit.
+TEST_F(StoreOnWinRegistry, ValuesStoredInWindows1252LoadAsTheSameCharacters) {
+    ASSERT_EQ(GetACP(), static_cast<UINT>(CP_UTF8)) << "the test program carries the manifest";
+    const struct {
+        const char* path;
+        const wchar_t* name;
+        const wchar_t* text;
+    } stored[] = {{kAliasKeyPath, L"A0",
+                   L"\xd6"
+                   L"ffentlichkeiten"},  // 17 bytes in UTF-8
+                  {kAliasKeyPath, L"P0",
+                   L"C:\\M\xfc"
+                   L"ller"},
+                  {kAliasKeyPath, L"A1", L"caf\xe9"},
+                  {kHistoryKeyPath, L"0", L"\x20ac 100"}};
+    for (const auto& value : stored) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, value.path, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text),
+                       static_cast<DWORD>((lstrlenW(value.text) + 1) * sizeof(WCHAR)));
+        RegCloseKey(key);
+    }
+    AppState state;
+    ResetAndLoad(reg_, state, "C:\\windows", "");
+    const AliasRecord* first = FirstAlias(state.aliases);
+    ASSERT_TRUE(first != nullptr && first->Next != nullptr) << "the alias after a long name";
+    EXPECT_STREQ(first->Name,
+                 "\xc3\x96"
+                 "ffentlichkeite");
+    EXPECT_STREQ(first->StartPath,
+                 "C:\\M\xc3\xbc"
+                 "ller");
+    EXPECT_STREQ(first->Next->Name, "caf\xc3\xa9");
+    EXPECT_STREQ(state.history.Slots[0], "\xe2\x82\xac 100");
+}
+
 struct StoredCase {
     const char* title;
     const char* name;

@@ -1,6 +1,7 @@
 // The comparison without regard to case and the key that indexes it, on Windows: two texts
 // have equal keys exactly when lstrcmpiA calls them equal, so the load and the import find
-// the same duplicates through the key as by comparing with every stored name.
+// the same duplicates through the key as by comparing with every stored name. The test
+// program carries the program's manifest: texts are UTF-8 here too.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +20,15 @@ std::string Key(const std::string& text) {
     return std::string(reinterpret_cast<const char*>(key), length);
 }
 
+// A text of Windows-1252, the code page of Western machines, in UTF-8.
+std::string From1252(const std::string& text) {
+    WCHAR wide[8];
+    char utf8[32];
+    const int units = MultiByteToWideChar(1252, 0, text.c_str(), -1, wide, 8);
+    WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8, sizeof(utf8), nullptr, nullptr);
+    return utf8;
+}
+
 std::string Shown(const std::string& text) {
     std::string out;
     for (unsigned char c : text) {
@@ -31,16 +41,27 @@ std::string Shown(const std::string& text) {
 
 TEST(NoCaseKey, EqualExactlyWhenTheComparisonSaysEqual) {
     // Every text of one or two characters from a set that holds letters of both cases,
-    // digits, signs, control characters and the upper half of the code page.
+    // digits, signs, control characters and the upper half of Windows-1252; and of one or
+    // two letters of Greek (final sigma too), Cyrillic, CJK and full-width Latin.
     std::vector<std::string> texts = {""};
     for (int c = 1; c < 256; ++c) {
-        texts.push_back(std::string(1, static_cast<char>(c)));
+        texts.push_back(From1252(std::string(1, static_cast<char>(c))));
     }
     const char pairs[] = "aAzZ-'\x01\x7f\xc4\xe4\xdf\xe6\xc6\x8a\x9a\xff\xa0";
     for (const char* p = pairs; *p != '\0'; ++p) {
         for (const char* q = pairs; *q != '\0'; ++q) {
-            texts.push_back(std::string{*p, *q});
+            texts.push_back(From1252(std::string{*p, *q}));
         }
+    }
+    const char* const letters[] = {"\xCE\xA9",     "\xCF\x89",     "\xCE\xA3",     "\xCF\x83",
+                                   "\xCF\x82",     "\xCE\x86",     "\xCE\xAC",     "\xD0\x96",
+                                   "\xD0\xB6",     "\xD0\x81",     "\xD1\x91",     "\xE6\x96\x87",
+                                   "\xE5\xAD\x97", "\xEF\xBC\xA1", "\xEF\xBD\x81", "\xC3\x84"};
+    for (const char* p : letters) {
+        for (const char* q : letters) {
+            texts.push_back(std::string(p) + q);
+        }
+        texts.push_back(p);
     }
     texts.push_back("ss");
     texts.push_back("ae");
@@ -65,26 +86,26 @@ TEST(NoCaseKey, EqualExactlyWhenTheComparisonSaysEqual) {
 }
 
 TEST(NoCaseKey, AdderRefusesWhatAddAliasRefuses) {
-    const char* names[] = {"\xc4hre",
-                           "\xe4HRE",
-                           "stra\xdf"
-                           "e",
-                           "STRASSE",
-                           "\xe6on",
-                           "aeon",
-                           "a-b",
-                           "ab",
-                           "a\x01z",
-                           "az",
-                           "\xff",
-                           "\x9f"};
+    const std::string names[] = {From1252("\xc4hre"),
+                                 From1252("\xe4HRE"),
+                                 From1252("stra\xdf"
+                                          "e"),
+                                 "STRASSE",
+                                 From1252("\xe6on"),
+                                 "aeon",
+                                 "a-b",
+                                 "ab",
+                                 "a\x01z",
+                                 "az",
+                                 From1252("\xff"),
+                                 From1252("\x9f")};
     AliasList bulk, single;
     std::string bulkResults, singleResults;
     {
         AliasAdder adder(bulk);
-        for (const char* name : names) {
-            bulkResults += adder.Add(name, "", "", 0) ? '+' : '-';
-            singleResults += AddAlias(single, name, "", "", 0) ? '+' : '-';
+        for (const std::string& name : names) {
+            bulkResults += adder.Add(name.c_str(), "", "", 0) ? '+' : '-';
+            singleResults += AddAlias(single, name.c_str(), "", "", 0) ? '+' : '-';
         }
     }
     EXPECT_EQ(bulkResults, singleResults);

@@ -1,0 +1,54 @@
+// UTF-8 texts in fixed buffers: the bounded copy cuts between characters, and the check
+// that tells a UTF-8 file or value from one written in a legacy code page.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "state/text.h"
+
+namespace {
+
+TEST(CopyText, CutsBetweenCharacters) {
+    const std::string omega = "\xCE\xA9", wen = "\xE6\x96\x87", smile = "\xF0\x9F\x98\x80";
+    const struct {
+        std::string source;
+        std::size_t capacity;
+        std::string copied;
+    } cases[] = {
+        {"abcdefghijklmnopq", 17, "abcdefghijklmnop"},
+        {"x" + omega + omega + omega, 5, "x" + omega},
+        {wen + wen + wen, 8, wen + wen},
+        {"ab" + smile, 5, "ab"},
+        {"ab" + smile, 7, "ab" + smile},
+        {"Caf\xC3", 17, "Caf"},                       // the source ends inside a sequence
+        {"a\xE0\xE0\x80", 17, "a"},                   // open sequences one after another
+        {"\x80\x80\x80\x80\x80", 4, "\x80\x80\x80"},  // bytes that are not UTF-8 are kept
+    };
+    for (const auto& c : cases) {
+        char target[32];
+        CopyText(target, c.source.c_str(), c.capacity);
+        EXPECT_EQ(std::string(target), c.copied) << c.source << " into " << c.capacity;
+    }
+}
+
+TEST(IsUtf8, TellsUtf8FromLegacyBytes) {
+    const struct {
+        const char* bytes;
+        bool utf8;
+    } cases[] = {
+        {"", true},
+        {"Caf\xC3\xA9 \xCE\xA9\xE6\x96\x87\xF0\x9F\x98\x80", true},
+        {"Caf\xE9", false},           // Windows-1252
+        {"a\x80", false},             // a stray continuation byte
+        {"\xC0\xAF", false},          // overlong
+        {"\xED\xA0\x80", false},      // a surrogate
+        {"\xF4\x90\x80\x80", false},  // beyond U+10FFFF
+        {"ab\xE6\x96", false},        // open at the end
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsUtf8(c.bytes, std::strlen(c.bytes)), c.utf8) << c.bytes;
+    }
+}
+
+}  // namespace
