@@ -8,6 +8,9 @@
 // and returns false.
 bool Launcher(const char* commandLine, const char* startDir, int showCommand);
 
+// The launcher's failure message, "Problem executing command." with both error codes.
+void ShowLaunchFailure(int shellCode, int createCode);
+
 // ExitWindowsEx with `flags` (EWX_LOGOFF, EWX_SHUTDOWN or EWX_REBOOT), with the shutdown
 // privilege enabled for the request on the NT family. Shows nothing.
 bool SessionCommand(std::uint32_t flags);

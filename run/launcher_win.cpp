@@ -40,10 +40,13 @@ bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
         return true;
     }
     const DWORD createError = GetLastError();
-
-    char message[128];
-    wsprintfA(message, "Problem executing command.\r\n\r\nError codes: %d, %d",
-              static_cast<int>(shellError), static_cast<int>(createError));
-    ShowMessage(g_app.window, message, MB_ICONERROR | MB_OK);
+    ShowLaunchFailure(static_cast<int>(shellError), static_cast<int>(createError));
     return false;
+}
+
+void ShowLaunchFailure(int shellCode, int createCode) {
+    char message[128];
+    wsprintfA(message, "Problem executing command.\r\n\r\nError codes: %d, %d", shellCode,
+              createCode);
+    ShowMessage(g_app.window, message, MB_ICONERROR | MB_OK);
 }

@@ -42,6 +42,32 @@ void RunSessionCommand(RunnerHost& host, const SessionCommandInfo& command, cons
     }
 }
 
+// The commands of a line, in order: the whole line when it holds one command (with every
+// '*' it may hold), else the pieces that CutPiece cuts.
+class Pieces {
+  public:
+    explicit Pieces(const char* line) : cursor_(line), count_(CountCommands(line)) {}
+
+    // The next command into `piece` (kTextBuffer bytes); false after the last.
+    bool Next(char* piece) {
+        if (taken_ == count_) {
+            return false;
+        }
+        ++taken_;
+        if (count_ == 1) {
+            CopyText(piece, cursor_, kTextBuffer);
+        } else {
+            CutPiece(&cursor_, piece, kTextBuffer);
+        }
+        return true;
+    }
+
+  private:
+    const char* cursor_;
+    int count_;
+    int taken_ = 0;
+};
+
 }  // namespace
 
 const SessionCommandInfo* FindSessionCommand(const char* text) {
@@ -104,6 +130,7 @@ void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& s
         return;
     }
 
+    // Recognised as typed: a variable never turns a line into a session command.
     if (const SessionCommandInfo* command = FindSessionCommand(entered)) {
         RunSessionCommand(host, *command, entered, settings);
         return;
@@ -114,31 +141,41 @@ void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& s
     // The alias's fields are copied: a launcher message box lets other code run, and the
     // alias may be edited or removed meanwhile.
     char line[kTextBuffer];
-    char startDir[kTextBuffer];
+    char startPath[kTextBuffer];
     int showCommand = kShowNormal;
     if (const AliasRecord* alias = FindAlias(aliases, entered)) {
         CopyText(line, alias->Command, sizeof line);
-        CopyText(startDir, alias->StartPath, sizeof startDir);
+        CopyText(startPath, alias->StartPath, sizeof startPath);
         showCommand = ShowCommandFor(alias->WindowState);
     } else {
         CopyText(line, entered, sizeof line);
-        CopyText(startDir, settings.StartPath, sizeof startDir);
+        CopyText(startPath, settings.StartPath, sizeof startPath);
+    }
+
+    // The line is cut into its pieces first and each piece expanded on its own, so that a
+    // variable's value never adds a piece. Every piece is expanded before the first one
+    // starts: a command that would not fit is never launched cut short, nor are the
+    // pieces before it.
+    char startDir[kTextBuffer];
+    char piece[kTextBuffer];
+    bool fits = host.ExpandVariables(startPath, startDir, kTextBuffer);
+    for (Pieces pieces(line); fits && pieces.Next(piece);) {
+        char expanded[kTextBuffer];
+        fits = host.ExpandVariables(piece, expanded, kTextBuffer);
+    }
+    if (!fits) {
+        host.RestoreCursor();
+        host.ReportLaunchFailure(kErrorTooLong, kErrorTooLong);
+        return;
     }
 
     // A failed launch shows a message box, whose message loop lets the tray menu end the
     // program: once the window is gone, nothing more is launched.
-    bool launched;
-    const int count = CountCommands(line);
-    if (count == 1) {
-        launched = host.Launch(line, startDir, showCommand);
-    } else {
-        launched = false;
-        const char* cursor = line;
-        char piece[kTextBuffer];
-        for (int i = 0; i < count && host.WindowExists(); ++i) {
-            CutPiece(&cursor, piece, sizeof piece);
-            launched = host.Launch(piece, startDir, showCommand);
-        }
+    bool launched = false;
+    for (Pieces pieces(line); host.WindowExists() && pieces.Next(piece);) {
+        char expanded[kTextBuffer];
+        host.ExpandVariables(piece, expanded, kTextBuffer);
+        launched = host.Launch(expanded, startDir, showCommand);
     }
 
     host.RestoreCursor();

@@ -33,6 +33,12 @@ class RunnerHost {
     virtual void RestoreCursor() = 0;
     // One launch; the launcher reports its own failure to the user.
     virtual bool Launch(const char* commandLine, const char* startDir, int showCommand) = 0;
+    // Writes `text` with its %NAME% environment variables expanded into `buffer`; a name
+    // that is not defined stays as it is. False, and `buffer` undefined, when the result
+    // needs more than `capacity` - 1 characters.
+    virtual bool ExpandVariables(const char* text, char* buffer, int capacity) = 0;
+    // The launcher's failure message, for a launch that the runner itself refused.
+    virtual void ReportLaunchFailure(int shellCode, int createCode) = 0;
     virtual bool EndSession(std::uint32_t flags) = 0;
     virtual void AddToHistory(const char* text) = 0;
     virtual void FillHistoryList() = 0;
@@ -73,6 +79,10 @@ int CountCommands(const char* line);
 // that ends the line, or up to the end. `*cursor` then points past that '*' (or at the
 // terminator). A '*' that does not count stays inside the piece.
 void CutPiece(const char** cursor, char* piece, int capacity);
+
+// The error code reported for a command that would be longer than 260 characters once its
+// variables are expanded (ERROR_FILENAME_EXCED_RANGE): nothing of it is launched.
+constexpr int kErrorTooLong = 206;
 
 // Everything that happens for IDOK in the command window.
 void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings);

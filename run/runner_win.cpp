@@ -26,6 +26,15 @@ class WindowRunnerHost final : public RunnerHost {
     bool Launch(const char* commandLine, const char* startDir, int showCommand) override {
         return Launcher(commandLine, startDir, showCommand);
     }
+    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
+        // The count is what the whole result needs, terminator included; a result that
+        // does not fit leaves the buffer undefined.
+        const DWORD needed = ExpandEnvironmentStringsA(text, buffer, static_cast<DWORD>(capacity));
+        return needed != 0 && needed <= static_cast<DWORD>(capacity) && lstrlenA(buffer) < capacity;
+    }
+    void ReportLaunchFailure(int shellCode, int createCode) override {
+        ShowLaunchFailure(shellCode, createCode);
+    }
     bool EndSession(std::uint32_t flags) override { return SessionCommand(flags); }
     void AddToHistory(const char* text) override { ::AddToHistory(g_state.history, text); }
     void FillHistoryList() override { ::FillHistoryList(); }

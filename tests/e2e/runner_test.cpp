@@ -100,6 +100,22 @@ TEST_F(RunnerTest, TypedProgramWithArgumentsStartsInTheDefaultStartPath) {
     EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
 }
 
+TEST_F(RunnerTest, VariablesAreExpandedAndTheHistoryKeepsThemAsTyped) {
+    // The program inherits this process's environment.
+    ASSERT_TRUE(SetEnvironmentVariableA("ZANTREL_E2E_BIN", ExeDir().c_str()));
+    ASSERT_TRUE(SetEnvironmentVariableA("ZANTREL_E2E_DIR", dir.c_str()));
+    const std::string record = dir + "\\variables.txt";
+    files.push_back(record);
+    const std::string line =
+        "\"%ZANTREL_E2E_BIN%\\recorder.exe\" %ZANTREL_E2E_DIR%\\variables.txt %UNDEFINED_E2E%";
+    StartReady();
+    Enter(line);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
+    EXPECT_NE(std::string::npos, ReadRecord(record).commandLine.find(" %UNDEFINED_E2E%"))
+        << ReadRecord(record).commandLine;
+    EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
+}
+
 TEST_F(RunnerTest, MultiCommandAliasLaunchesEveryPieceInOrder) {
     std::string first, second, third;
     const std::string command = ShortRecorderLine("one", &first) + "*" +

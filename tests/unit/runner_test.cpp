@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,31 @@ class RecordingHost : public RunnerHost {
             launchResults.pop_front();
         }
         return result;
+    }
+    // %NAME% of `environment` expanded; an undefined name stays as typed.
+    std::map<std::string, std::string> environment;
+    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
+        std::string out;
+        for (const char* p = text; *p != '\0';) {
+            const char* end = *p == '%' ? std::strchr(p + 1, '%') : nullptr;
+            const auto found =
+                end != nullptr ? environment.find(std::string(p + 1, end)) : environment.end();
+            if (found != environment.end()) {
+                out += found->second;
+                p = end + 1;
+            } else {
+                out += *p++;
+            }
+        }
+        if (out.size() >= static_cast<std::size_t>(capacity)) {
+            return false;
+        }
+        std::memcpy(buffer, out.c_str(), out.size() + 1);
+        return true;
+    }
+    void ReportLaunchFailure(int shellCode, int createCode) override {
+        events.push_back("failure(" + std::to_string(shellCode) + "," + std::to_string(createCode) +
+                         ")");
     }
     bool EndSession(std::uint32_t flags) override {
         events.push_back("session(" + std::to_string(flags) + ")");
@@ -562,6 +588,63 @@ TEST(Runner, LongSessionLikeTextIsNoSessionCommand) {
     f.Run(typed);
     EXPECT_EQ(f.host.Count("session("), 0) << Join(f.host.events);
     EXPECT_EQ(Join(f.host.launches), Join({typed.substr(0, 260) + "|C:\\|1"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// Environment variables: expanded piece by piece after the line is cut, in commands and
+// start directories; the history keeps the line as typed.
+
+struct VariableCase {
+    const char* text;
+    std::vector<std::string> launches;  // "line|dir|show"
+};
+
+class Variables : public ::testing::TestWithParam<VariableCase> {};
+
+TEST_P(Variables, ExpandedBeforeLaunching) {
+    const VariableCase& c = GetParam();
+    Fixture f;
+    std::strcpy(f.settings.StartPath, "%HOME%\\start");
+    f.host.environment = {{"HOME", "C:\\Users\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
+    ASSERT_TRUE(AddAlias(f.aliases, "home", "explorer %HOME%*%STAR%", "%HOME%", kStateNormal));
+    f.Run(c.text);
+    EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << "text '" << c.text << "'";
+    EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
+}
+
+std::string CaseName(const VariableCase& c) {
+    return case_name::FromText(c.text);
+}
+
+void PrintTo(const VariableCase& c, std::ostream* os) {
+    *os << CaseName(c);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Variables,
+    ::testing::Values(
+        VariableCase{"notepad %HOME%\\a.txt",
+                     {"notepad C:\\Users\\me\\a.txt|C:\\Users\\me\\start|1"}},
+        VariableCase{"%UNDEFINED%\\x", {"%UNDEFINED%\\x|C:\\Users\\me\\start|1"}},
+        VariableCase{"HOME", {"explorer C:\\Users\\me|C:\\Users\\me|1", "x*y|C:\\Users\\me|1"}},
+        VariableCase{"%STAR%", {"x*y|C:\\Users\\me\\start|1"}},
+        VariableCase{"%CMD%", {"!logoff|C:\\Users\\me\\start|1"}}),
+    case_name::Of<VariableCase>());
+
+// A command that would be longer than 260 characters once expanded: nothing of the line
+// starts, the failure is reported once and the text stays for the user to mend.
+TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
+    for (const std::string typed : {"a*%LONG%", "%LONG%", "b"}) {
+        Fixture f;
+        f.host.environment = {{"LONG", std::string(255, 'x')}};
+        if (typed == "b") {
+            std::strcpy(f.settings.StartPath, "%LONG%\\%LONG%");
+        }
+        f.Run(typed + "xxxxxx");
+        EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}))
+            << typed;
+        EXPECT_EQ(f.host.box, typed + "xxxxxx");
+    }
 }
 
 }  // namespace
