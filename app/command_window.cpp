@@ -58,6 +58,12 @@ void RunHelp(HWND window) {
     }
 }
 
+// Control+Shift held with Enter (or with a click on ">"): the line runs elevated. The key
+// state is the one of the key press that the dialog manager turned into IDOK.
+bool ElevationAsked() {
+    return GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0;
+}
+
 LRESULT OnActivate(HWND window, WPARAM wParam) {
     const WORD state = LOWORD(wParam);
     if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
@@ -84,7 +90,7 @@ LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 LRESULT OnCommand(HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
         case IDOK:
-            CommandRunner(window);
+            CommandRunner(window, ElevationAsked());
             return 1;
         case IDCANCEL:
             ShowWindow(window, SW_HIDE);

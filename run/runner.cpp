@@ -1,5 +1,7 @@
 #include "run/runner.h"
 
+#include <cstring>
+
 #include "state/text.h"
 
 namespace {
@@ -40,6 +42,22 @@ void RunSessionCommand(RunnerHost& host, const SessionCommandInfo& command, cons
     if (command.destroysWindow && !destroyed && host.WindowExists()) {
         host.DestroyWindow();
     }
+}
+
+// True when `command` up to `end` names an existing file, as it is or, when its last name
+// has no extension, with ".exe" added, as process creation would take it.
+bool NamesFile(RunnerHost& host, const char* command, const char* end) {
+    char candidate[kTextBuffer + 4];
+    CopyText(candidate, command, static_cast<std::size_t>(end - command) + 1);
+    if (host.FileExists(candidate)) {
+        return true;
+    }
+    const char* name = std::strrchr(candidate, '\\');
+    if (std::strchr(name != nullptr ? name : candidate, '.') != nullptr) {
+        return false;
+    }
+    std::strcat(candidate, ".exe");
+    return host.FileExists(candidate);
 }
 
 // The commands of a line, in order: the whole line when it holds one command (with every
@@ -119,7 +137,38 @@ void CutPiece(const char** cursor, char* piece, int capacity) {
     *cursor = p;
 }
 
-void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings) {
+void SplitProgram(RunnerHost& host, const char* command, char* program, char* parameters) {
+    const char* start = command;
+    const char* end;
+    const char* rest;
+    if (command[0] == '"') {
+        ++start;
+        const char* close = std::strchr(start, '"');
+        end = close != nullptr ? close : start + std::strlen(start);
+        rest = close != nullptr ? close + 1 : end;
+    } else {
+        const char* space = std::strchr(command, ' ');
+        end = space != nullptr ? space : command + std::strlen(command);
+        for (const char* p = command;; ++p) {
+            if ((*p == ' ' || *p == '\0') && NamesFile(host, command, p)) {
+                end = p;
+                break;
+            }
+            if (*p == '\0') {
+                break;
+            }
+        }
+        rest = end;
+    }
+    CopyText(program, start, static_cast<std::size_t>(end - start) + 1);
+    while (*rest == ' ') {
+        ++rest;
+    }
+    CopyText(parameters, rest, kTextBuffer);
+}
+
+void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings,
+                   bool elevated) {
     char entered[kTextBuffer];
     entered[0] = '\0';
     host.ReadCommandText(entered, kTextBuffer);
@@ -175,7 +224,21 @@ void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& s
     for (Pieces pieces(line); host.WindowExists() && pieces.Next(piece);) {
         char expanded[kTextBuffer];
         host.ExpandVariables(piece, expanded, kTextBuffer);
-        launched = host.Launch(expanded, startDir, showCommand);
+        if (!elevated) {
+            launched = host.Launch(expanded, startDir, showCommand);
+            continue;
+        }
+        char program[kTextBuffer];
+        char parameters[kTextBuffer];
+        SplitProgram(host, expanded, program, parameters);
+        const ElevatedLaunch result =
+            host.LaunchElevated(program, parameters, startDir, showCommand);
+        if (result == ElevatedLaunch::kCancelled) {
+            // Declined: as if the key had not been pressed, and no second prompt.
+            host.RestoreCursor();
+            return;
+        }
+        launched = result == ElevatedLaunch::kStarted;
     }
 
     host.RestoreCursor();

@@ -666,10 +666,11 @@ TestFolder::~TestFolder() {
 
 // Wine's shell reads the merged classes view (HKEY_CLASSES_ROOT), so the association is
 // written there.
-FileTypeHandler::FileTypeHandler(const std::string& extension, const std::string& command)
+FileTypeHandler::FileTypeHandler(const std::string& extension, const std::string& command,
+                                 const std::string& verbName)
     : extension_(extension), oldClass_(ReadString(HKEY_CLASSES_ROOT, extension.c_str(), "")) {
     const char kClass[] = "ZantrelTest.Handler";
-    const std::string verb = std::string(kClass) + "\\shell\\open\\command";
+    const std::string verb = std::string(kClass) + "\\shell\\" + verbName + "\\command";
     ok_ = RegSetKeyValueA(HKEY_CLASSES_ROOT, extension.c_str(), nullptr, REG_SZ, kClass,
                           sizeof(kClass)) == ERROR_SUCCESS &&
           RegSetKeyValueA(HKEY_CLASSES_ROOT, verb.c_str(), nullptr, REG_SZ, command.c_str(),

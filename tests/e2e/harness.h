@@ -167,10 +167,11 @@ class TestFolder {
 };
 
 // While it lives, the shell opens files with `extension` (".txt") through `command` (with
-// "%1" for the file); the earlier association comes back when it goes.
+// "%1" for the file) for `verb`; the earlier association comes back when it goes.
 class FileTypeHandler {
   public:
-    FileTypeHandler(const std::string& extension, const std::string& command);
+    FileTypeHandler(const std::string& extension, const std::string& command,
+                    const std::string& verb = "open");
     ~FileTypeHandler();
     FileTypeHandler(const FileTypeHandler&) = delete;
     FileTypeHandler& operator=(const FileTypeHandler&) = delete;

@@ -116,6 +116,26 @@ TEST_F(RunnerTest, VariablesAreExpandedAndTheHistoryKeepsThemAsTyped) {
     EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
 }
 
+TEST_F(RunnerTest, ControlShiftEnterRunsThroughRunasWithProgramAndParametersApart) {
+    std::string record;
+    RecorderLine("runas", &record);
+    const FileTypeHandler handler(".zrunas", recorder + " " + record + " verb:runas \"%1\" %*",
+                                  "runas");
+    ASSERT_TRUE(handler.ok());
+    const std::string document = startDir + "\\admin doc.zrunas";  // a path with a space
+    files.push_back(document);
+    ASSERT_TRUE(WriteFile(document, "x"));
+    const std::string line = document + " one two";
+    StartReady();
+    SetComboText(window, line);
+    PressKeys({VK_CONTROL, VK_SHIFT}, VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the runas verb was not used";
+    EXPECT_NE(std::string::npos,
+              ReadRecord(record).commandLine.find("verb:runas \"" + document + "\" one two"))
+        << ReadRecord(record).commandLine;
+    EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
+}
+
 TEST_F(RunnerTest, MultiCommandAliasLaunchesEveryPieceInOrder) {
     std::string first, second, third;
     const std::string command = ShortRecorderLine("one", &first) + "*" +

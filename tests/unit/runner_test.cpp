@@ -1,6 +1,7 @@
 // The command runner's rules, driven through a host that records every step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -78,6 +79,23 @@ class RecordingHost : public RunnerHost {
             launchResults.pop_front();
         }
         return result;
+    }
+    std::deque<ElevatedLaunch> elevatedResults;  // started when used up
+    std::vector<std::string> files;              // what FileExists finds
+    ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* dir,
+                                  int show) override {
+        launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
+                           std::to_string(show));
+        events.push_back("runas(" + std::string(program) + ")");
+        ElevatedLaunch result = ElevatedLaunch::kStarted;
+        if (!elevatedResults.empty()) {
+            result = elevatedResults.front();
+            elevatedResults.pop_front();
+        }
+        return result;
+    }
+    bool FileExists(const char* path) override {
+        return std::find(files.begin(), files.end(), path) != files.end();
     }
     // %NAME% of `environment` expanded; an undefined name stays as typed.
     std::map<std::string, std::string> environment;
@@ -644,6 +662,73 @@ TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
         EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}))
             << typed;
         EXPECT_EQ(f.host.box, typed + "xxxxxx");
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Control+Shift+Enter: each command through "runas", the program and its parameters apart.
+
+struct SplitCase {
+    const char* command;
+    const char* program;
+    const char* parameters;
+};
+
+class Split : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(Split, AsProcessCreationFindsTheProgram) {
+    RecordingHost host;
+    host.files = {"C:\\my docs\\a b.txt", "C:\\Program Files\\App\\app.exe"};
+    char program[261];
+    char parameters[261];
+    SplitProgram(host, GetParam().command, program, parameters);
+    EXPECT_STREQ(GetParam().program, program) << GetParam().command;
+    EXPECT_STREQ(GetParam().parameters, parameters) << GetParam().command;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Split,
+    ::testing::Values(
+        SplitCase{"\"C:\\x y\\p.exe\"  -a \"b c\"", "C:\\x y\\p.exe", "-a \"b c\""},
+        SplitCase{"\"C:\\unclosed x", "C:\\unclosed x", ""},
+        SplitCase{"C:\\my docs\\a b.txt", "C:\\my docs\\a b.txt", ""},
+        SplitCase{"C:\\my docs\\a b.txt 2", "C:\\my docs\\a b.txt", "2"},
+        SplitCase{"C:\\Program Files\\App\\app -x", "C:\\Program Files\\App\\app", "-x"},
+        SplitCase{"C:\\Program Files\\App\\app.com -x", "C:\\Program", "Files\\App\\app.com -x"},
+        SplitCase{"regedit", "regedit", ""}),
+    [](const ::testing::TestParamInfo<SplitCase>& i) {
+        return case_name::FromText(i.param.command);
+    });
+
+TEST(Runner, ElevatedRunLaunchesEachPieceThroughRunas) {
+    Fixture f;
+    ASSERT_TRUE(AddAlias(f.aliases, "admin", "\"a b\" 1*c 2", "D:\\", kStateMaximized));
+    f.host.box = "admin";
+    RunCommandBox(f.host, f.aliases, f.settings, true);
+    EXPECT_EQ(Join(f.host.launches), Join({"runas a b|1|D:\\|3", "runas c|2|D:\\|3"}));
+    EXPECT_EQ(f.host.Count("history(admin)"), 1) << Join(f.host.events);
+}
+
+// Declined: no second prompt, nothing recorded, the text stays. A failed last piece: as any
+// failed launch.
+TEST(Runner, ElevationDeclinedOrFailedRecordsNothing) {
+    using R = ElevatedLaunch;
+    const std::vector<std::pair<std::deque<R>, std::string>> cases = {
+        {{R::kCancelled}, "read wait runas(a) restore"},
+        {{R::kStarted, R::kFailed}, "read wait runas(a) runas(b) restore"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.settings.AfterCommand = kAfterHide;
+        f.host.elevatedResults = c.first;
+        f.host.box = "a*b";
+        RunCommandBox(f.host, f.aliases, f.settings, true);
+        std::string events;
+        for (const std::string& e : f.host.events) {
+            events += (events.empty() ? "" : " ") + e;
+        }
+        EXPECT_EQ(c.second, events);
+        EXPECT_EQ("a*b", f.host.box);
     }
 }
 
