@@ -7,6 +7,7 @@
 #include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
+#include "ui/suggestions_win.h"
 
 namespace {
 
@@ -68,8 +69,31 @@ LRESULT OnActivate(HWND window, WPARAM wParam) {
     const WORD state = LOWORD(wParam);
     if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
         SetFocus(GetDlgItem(window, IDC_COMMAND_BOX));
+        // The suggestions are attached once the window is ready for typing, before any key
+        // that follows: posted messages come before input.
+        static bool attachPosted = false;
+        if (!attachPosted) {
+            attachPosted = PostMessageA(window, WM_ATTACHSUGGESTIONS, 0, 0) != FALSE;
+        }
     }
     return 0;
+}
+
+// Esc in the window closes an open suggestion list first; the dialog manager turns it into
+// IDCANCEL before the list sees it.
+void OnCancel(HWND window) {
+    if (GetKeyState(VK_ESCAPE) < 0 && CloseSuggestions(false)) {
+        return;
+    }
+    ShowWindow(window, SW_HIDE);
+}
+
+void OnCommandBoxNotify(WORD code) {
+    if (code == CBN_EDITCHANGE) {
+        UpdateSuggestions();
+    } else if (code == CBN_DROPDOWN) {
+        CloseSuggestions(false);  // the history list opens instead
+    }
 }
 
 LRESULT OnQueryEndSession() {
@@ -90,10 +114,12 @@ LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 LRESULT OnCommand(HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
         case IDOK:
+            // Enter with a suggestion highlighted runs that suggestion.
+            CloseSuggestions(true);
             CommandRunner(window, ElevationAsked());
             return 1;
         case IDCANCEL:
-            ShowWindow(window, SW_HIDE);
+            OnCancel(window);
             return 1;
         case ID_OPEN:
             ShowAndActivate(window);
@@ -110,6 +136,9 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
         case ID_HELP:
             RunHelp(window);
             return 1;
+        case IDC_COMMAND_BOX:
+            OnCommandBoxNotify(HIWORD(wParam));
+            return 0;
         default:
             return 0;
     }
@@ -159,7 +188,16 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_INITDIALOG:
             return 1;
         case WM_DESTROY:
+            ReleaseSuggestions();
             PostQuitMessage(0);
+            return 0;
+        case WM_SHOWWINDOW:
+            if (wParam == FALSE) {
+                CloseSuggestions(false);  // the list goes with the window
+            }
+            return DefWindowProcA(window, message, wParam, lParam);
+        case WM_ATTACHSUGGESTIONS:
+            AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
             return 0;
         case WM_ACTIVATE:
             return OnActivate(window, wParam);

@@ -55,4 +55,6 @@
 
 // Tray icon callback message (WM_USER + 1) and the global hot key's identifier.
 #define WM_TRAYNOTIFY 1025
+// Posted to the command window at its first activation: attach the suggestions (WM_APP + 1).
+#define WM_ATTACHSUGGESTIONS 32769
 #define HOTKEY_ID 1

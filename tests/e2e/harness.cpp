@@ -370,6 +370,21 @@ void PressKey(WORD vk) {
     PressKeys({}, vk);
 }
 
+void TypeText(const std::string& text) {
+    for (unsigned char c : text) {
+        INPUT inputs[2];
+        ZeroMemory(inputs, sizeof(inputs));
+        for (INPUT& input : inputs) {
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = c;
+            input.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, inputs, sizeof(INPUT));
+        Sleep(10);
+    }
+}
+
 int TrayIconCount() {
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
     if (tray == nullptr) {

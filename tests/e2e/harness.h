@@ -66,6 +66,8 @@ void PostCommand(HWND window, WORD id);
 // Presses and releases a key through the system's input queue (goes to the focus).
 void PressKey(WORD vk);
 void PressKeys(const std::vector<WORD>& modifiers, WORD vk);
+// Types `text` character by character through the input queue, as Unicode key presses.
+void TypeText(const std::string& text);
 // Number of icons in the notification area.
 int TrayIconCount();
 
