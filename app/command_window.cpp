@@ -69,12 +69,21 @@ LRESULT OnActivate(HWND window, WPARAM wParam) {
     const WORD state = LOWORD(wParam);
     if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
         SetFocus(GetDlgItem(window, IDC_COMMAND_BOX));
-        // The suggestions are attached once the window is ready for typing, before any key
-        // that follows: posted messages come before input.
-        static bool attachPosted = false;
-        if (!attachPosted) {
-            attachPosted = PostMessageA(window, WM_ATTACHSUGGESTIONS, 0, 0) != FALSE;
+        // The suggestions are attached once, when the window is first ready for typing and
+        // the program has nothing else to do: a timer's message comes only then.
+        static bool attachTimerSet = false;
+        if (!attachTimerSet) {
+            attachTimerSet =
+                SetTimer(window, IDT_ATTACH_SUGGESTIONS, USER_TIMER_MINIMUM, nullptr) != 0;
         }
+    }
+    return 0;
+}
+
+LRESULT OnTimer(HWND window, WPARAM id) {
+    if (id == IDT_ATTACH_SUGGESTIONS) {
+        KillTimer(window, id);
+        AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
     }
     return 0;
 }
@@ -88,9 +97,15 @@ void OnCancel(HWND window) {
     ShowWindow(window, SW_HIDE);
 }
 
-void OnCommandBoxNotify(WORD code) {
+void OnCommandBoxNotify(HWND window, WORD code) {
     if (code == CBN_EDITCHANGE) {
-        UpdateSuggestions();
+        // Typed before the timer came: attached now, for this change already.
+        const bool attachNow = !SuggestionsAttached();
+        if (attachNow) {
+            KillTimer(window, IDT_ATTACH_SUGGESTIONS);
+            AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
+        }
+        UpdateSuggestions(attachNow);
     } else if (code == CBN_DROPDOWN) {
         CloseSuggestions(false);  // the history list opens instead
     }
@@ -137,7 +152,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
             RunHelp(window);
             return 1;
         case IDC_COMMAND_BOX:
-            OnCommandBoxNotify(HIWORD(wParam));
+            OnCommandBoxNotify(window, HIWORD(wParam));
             return 0;
         default:
             return 0;
@@ -196,9 +211,8 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
                 CloseSuggestions(false);  // the list goes with the window
             }
             return DefWindowProcA(window, message, wParam, lParam);
-        case WM_ATTACHSUGGESTIONS:
-            AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
-            return 0;
+        case WM_TIMER:
+            return OnTimer(window, wParam);
         case WM_ACTIVATE:
             return OnActivate(window, wParam);
         case WM_CLOSE:

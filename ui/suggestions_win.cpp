@@ -214,7 +214,11 @@ bool AttachSuggestions(HWND commandBox) {
     return g_dropDown != nullptr;
 }
 
-void UpdateSuggestions() {
+bool SuggestionsAttached() {
+    return g_dropDown != nullptr;
+}
+
+void UpdateSuggestions(bool justAttached) {
     if (g_dropDown == nullptr) {
         return;
     }
@@ -234,6 +238,15 @@ void UpdateSuggestions() {
                                       FolderToList(typed, startFolder, g_requests->building.folder);
     g_source.Take(g_requests->building);
     g_dropDown->ResetEnumerator();
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(g_edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    if (justAttached && start == end) {
+        // Clearing an empty selection changes nothing, but the object looks at the text
+        // after it as after a key.
+        SendMessageA(g_edit, WM_CLEAR, 0, 0);
+    }
 }
 
 bool CloseSuggestions(bool takeHighlighted) {

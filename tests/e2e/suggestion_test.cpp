@@ -19,6 +19,7 @@ class SuggestionTest : public ProgramTest {
         ASSERT_TRUE(SetDword(kMainKey, "AfterCommand", 1002));  // Stay
     }
 
+    // The program shown and in front; the keys come at once.
     void StartReady() {
         Start();
         ASSERT_TRUE(WaitUntil([&] { return IsShown(window) && GetForegroundWindow() == window; }));
@@ -28,26 +29,25 @@ class SuggestionTest : public ProgramTest {
     // command window and its dialogs. (Under Wine a bordered popup holding a list box whose
     // items cannot be read from outside; on Windows a window of its own class.)
     HWND SuggestionList() {
-        HWND found = nullptr;
-        for (HWND w = GetTopWindow(nullptr); w != nullptr && found == nullptr;
-             w = GetWindow(w, GW_HWNDNEXT)) {
+        for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
             if (pid == app.Pid() && w != window && IsWindowVisible(w) && ClassOf(w) != "#32770") {
-                found = w;
+                return w;
             }
         }
-        return found;
+        return nullptr;
     }
 
     // Types `text` at the end of what the box holds and reads the suggestions as the user
     // does: Down moves through them, each into the box, until the typed text comes back.
     std::vector<std::string> Suggest(const std::string& text) {
+        const std::string typed = ComboText(window) + text;
         PressKey(VK_END);
         TypeText(text);
-        const std::string typed = ComboText(window) == "" ? text : ComboText(window);
         std::vector<std::string> seen;
-        if (!WaitUntil([&] { return SuggestionList() != nullptr; }, 3000)) {
+        if (!WaitUntil([&] { return ComboText(window) == typed && SuggestionList() != nullptr; },
+                       3000)) {
             return seen;
         }
         for (std::string text = typed; seen.size() <= 100;) {
