@@ -26,13 +26,14 @@ class SuggestionTest : public ProgramTest {
     }
 
     // The open suggestion list: a visible top-level window of the program other than the
-    // command window and its dialogs. (Under Wine a bordered popup holding a list box whose
-    // items cannot be read from outside; on Windows a window of its own class.)
+    // command window, its dialogs and its history list. (Under Wine a bordered popup holding a list
+    // box whose items cannot be read from outside; on Windows a window of its own class.)
     HWND SuggestionList() {
         for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            if (pid == app.Pid() && w != window && IsWindowVisible(w) && ClassOf(w) != "#32770") {
+            if (pid == app.Pid() && w != window && IsWindowVisible(w) && ClassOf(w) != "#32770" &&
+                ClassOf(w) != "ComboLBox") {
                 return w;
             }
         }
@@ -73,6 +74,11 @@ TEST_F(SuggestionTest, AliasNamesAndHistoryEntriesEachOnce) {
     ASSERT_TRUE(SetString(kHistoryKey, "2", "other"));
     StartReady();
     EXPECT_EQ(Suggest("nO"), (std::vector<std::string>{"Notepad2", "note this.txt", "notes"}));
+    // F4 still drops the history list down, and the suggestions make way for it.
+    PressKey(VK_F4);
+    EXPECT_TRUE(WaitUntil([&] {
+        return SendMessageA(CommandBox(window), CB_GETDROPPEDSTATE, 0, 0) && !SuggestionList();
+    }));
 }
 
 TEST_F(SuggestionTest, EntriesOfTheTypedFolderAndOfTheStartFolder) {
