@@ -19,15 +19,14 @@ class SuggestionTest : public ProgramTest {
         ASSERT_TRUE(SetDword(kMainKey, "AfterCommand", 1002));  // Stay
     }
 
-    // The program shown and in front; the keys come at once.
     void StartReady() {
         Start();
         ASSERT_TRUE(WaitUntil([&] { return IsShown(window) && GetForegroundWindow() == window; }));
     }
 
-    // The open suggestion list: a visible top-level window of the program other than the
-    // command window, its dialogs and its history list. (Under Wine a bordered popup holding a list
-    // box whose items cannot be read from outside; on Windows a window of its own class.)
+    // A visible top-level window of the program but the command window, a dialog or the
+    // history list. (Wine's is a popup with a list box whose items cannot be read from
+    // outside.)
     HWND SuggestionList() {
         for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
             DWORD pid = 0;
@@ -40,26 +39,21 @@ class SuggestionTest : public ProgramTest {
         return nullptr;
     }
 
-    // Types `text` at the end of what the box holds and reads the suggestions as the user
-    // does: Down moves through them, each into the box, until the typed text comes back.
+    // Types `text` at the end of the box and reads the suggestions as the user does: Down
+    // puts each into the box in turn, until the typed text comes back. Sorted.
     std::vector<std::string> Suggest(const std::string& text) {
         const std::string typed = ComboText(window) + text;
         PressKey(VK_END);
         TypeText(text);
         std::vector<std::string> seen;
-        if (!WaitUntil([&] { return ComboText(window) == typed && SuggestionList() != nullptr; },
-                       3000)) {
-            return seen;
-        }
-        for (std::string text = typed; seen.size() <= 100;) {
-            const std::string before = ComboText(window);
+        WaitUntil([&] { return ComboText(window) == typed && SuggestionList() != nullptr; }, 3000);
+        for (std::string before = typed; SuggestionList() != nullptr && seen.size() <= 100;) {
             PressKey(VK_DOWN);
             WaitUntil([&] { return ComboText(window) != before; }, 2000);
-            text = ComboText(window);
-            if (text == typed || text == before) {
+            if (ComboText(window) == typed || ComboText(window) == before) {
                 break;
             }
-            seen.push_back(text);
+            seen.push_back(before = ComboText(window));
         }
         std::sort(seen.begin(), seen.end());
         return seen;
@@ -93,44 +87,39 @@ TEST_F(SuggestionTest, EntriesOfTheTypedFolderAndOfTheStartFolder) {
     EXPECT_EQ(Suggest(".\\a"), (std::vector<std::string>{".\\Alps\\", ".\\alpha.txt"}));
 }
 
-TEST_F(SuggestionTest, EnterOnAHighlightedSuggestionRunsIt) {
-    TestFolder folder("suggest-run");
+// Esc closes the open list and leaves the window; the next Esc hides it. Hiding the window
+// otherwise (the tray menu's "&Hide") takes the list with it. Enter on a highlighted
+// suggestion runs it.
+TEST_F(SuggestionTest, EscAndEnterWithTheListOpen) {
+    TestFolder folder("suggest-keys");
     const std::string record = folder / "record.txt";
     ASSERT_TRUE(SetStoredAlias(0, "recorder", "\"" + ExeDir() + "\\recorder.exe\" " + record,
                                folder.Path(), 0));
-    StartReady();
-    TypeText("rec");
-    ASSERT_TRUE(WaitUntil([&] { return SuggestionList() != nullptr; })) << "no suggestion list";
-    PressKey(VK_DOWN);
-    ASSERT_TRUE(WaitUntil([&] { return ComboText(window) == "recorder"; })) << ComboText(window);
-    PressKey(VK_RETURN);
-    EXPECT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the suggestion did not run";
-    EXPECT_TRUE(
-        WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{"recorder"}; }));
-    EXPECT_EQ(nullptr, SuggestionList());
-}
-
-// Esc closes the open list and leaves the window; the next Esc hides it. Hiding the window
-// some other way (the tray menu's "&Hide") takes the list with it.
-TEST_F(SuggestionTest, EscClosesTheListFirstThenHidesTheWindow) {
-    ASSERT_TRUE(SetStoredAlias(0, "notes", "notepad.exe", "C:\\", 0));
-    StartReady();
-    TypeText("n");
-    ASSERT_TRUE(WaitUntil([&] { return SuggestionList() != nullptr; })) << "no suggestion list";
+    auto typeAndWait = [&](const char* text) {
+        ASSERT_TRUE(WaitUntil([&] { return IsShown(window) && GetForegroundWindow() == window; }));
+        TypeText(text);
+        ASSERT_TRUE(WaitUntil([&] { return SuggestionList() != nullptr; })) << "no list";
+    };
+    Start();
+    typeAndWait("r");
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return SuggestionList() == nullptr; })) << "the list stayed";
     Sleep(200);
     EXPECT_TRUE(IsShown(window)) << "the first Esc hid the window";
-    EXPECT_EQ("n", ComboText(window));
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([&] { return !IsShown(window); })) << "the second Esc";
 
     PostCommand(window, 2001);  // ID_OPEN
-    ASSERT_TRUE(WaitUntil([&] { return IsShown(window) && GetForegroundWindow() == window; }));
-    TypeText("o");
-    ASSERT_TRUE(WaitUntil([&] { return SuggestionList() != nullptr; })) << "no suggestion list";
+    typeAndWait("e");
     PostCommand(window, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !IsShown(window) && SuggestionList() == nullptr; }));
+
+    PostCommand(window, 2001);
+    typeAndWait("c");
+    PressKey(VK_DOWN);
+    ASSERT_TRUE(WaitUntil([&] { return ComboText(window) == "recorder"; })) << ComboText(window);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the suggestion did not run";
 }
 
 }  // namespace

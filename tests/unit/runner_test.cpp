@@ -80,16 +80,17 @@ class RecordingHost : public RunnerHost {
         }
         return result;
     }
-    std::deque<ElevatedLaunch> elevatedResults;  // started when used up
-    std::vector<std::string> files;              // what FileExists finds
+    std::deque<ElevatedLaunch> elevatedResults;      // started when used up
+    std::vector<std::string> files;                  // what FileExists finds
+    std::map<std::string, std::string> environment;  // %NAME% of these expand; others stay
     ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* dir,
                                   int show) override {
         launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
                            std::to_string(show));
         events.push_back("runas(" + std::string(program) + ")");
-        ElevatedLaunch result = ElevatedLaunch::kStarted;
+        const ElevatedLaunch result =
+            elevatedResults.empty() ? ElevatedLaunch::kStarted : elevatedResults.front();
         if (!elevatedResults.empty()) {
-            result = elevatedResults.front();
             elevatedResults.pop_front();
         }
         return result;
@@ -97,26 +98,16 @@ class RecordingHost : public RunnerHost {
     bool FileExists(const char* path) override {
         return std::find(files.begin(), files.end(), path) != files.end();
     }
-    // %NAME% of `environment` expanded; an undefined name stays as typed.
-    std::map<std::string, std::string> environment;
     bool ExpandVariables(const char* text, char* buffer, int capacity) override {
         std::string out;
         for (const char* p = text; *p != '\0';) {
             const char* end = *p == '%' ? std::strchr(p + 1, '%') : nullptr;
-            const auto found =
-                end != nullptr ? environment.find(std::string(p + 1, end)) : environment.end();
-            if (found != environment.end()) {
-                out += found->second;
-                p = end + 1;
-            } else {
-                out += *p++;
-            }
+            const auto found = end ? environment.find(std::string(p + 1, end)) : environment.end();
+            out += found != environment.end() ? found->second : std::string(1, *p);
+            p = found != environment.end() ? end + 1 : p + 1;
         }
-        if (out.size() >= static_cast<std::size_t>(capacity)) {
-            return false;
-        }
-        std::memcpy(buffer, out.c_str(), out.size() + 1);
-        return true;
+        CopyText(buffer, out.c_str(), static_cast<std::size_t>(capacity));
+        return out.size() < static_cast<std::size_t>(capacity);
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
         events.push_back("failure(" + std::to_string(shellCode) + "," + std::to_string(createCode) +
@@ -609,127 +600,71 @@ TEST(Runner, LongSessionLikeTextIsNoSessionCommand) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Environment variables: expanded piece by piece after the line is cut, in commands and
-// start directories; the history keeps the line as typed.
+// Variables are expanded piece by piece once the line is cut, in commands and start
+// directories. Control+Shift+Enter launches each piece through "runas", the program apart
+// from its parameters as process creation finds it.
 
-struct VariableCase {
+struct LaunchCase {
     const char* text;
-    std::vector<std::string> launches;  // "line|dir|show"
+    bool elevated;
+    std::vector<std::string> launches;  // "line|dir|show" or "runas program|parameters|dir|show"
 };
 
-class Variables : public ::testing::TestWithParam<VariableCase> {};
+class Launches : public ::testing::TestWithParam<LaunchCase> {};
 
-TEST_P(Variables, ExpandedBeforeLaunching) {
-    const VariableCase& c = GetParam();
+TEST_P(Launches, ExpandedAndSplit) {
+    const LaunchCase& c = GetParam();
     Fixture f;
-    std::strcpy(f.settings.StartPath, "%HOME%\\start");
-    f.host.environment = {{"HOME", "C:\\Users\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
-    ASSERT_TRUE(AddAlias(f.aliases, "home", "explorer %HOME%*%STAR%", "%HOME%", kStateNormal));
-    f.Run(c.text);
-    EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << "text '" << c.text << "'";
+    std::strcpy(f.settings.StartPath, "%HOME%\\s");
+    f.host.environment = {{"HOME", "C:\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
+    f.host.files = {"C:\\my docs\\a b.txt", "C:\\App\\app.exe"};
+    ASSERT_TRUE(AddAlias(f.aliases, "home", "explorer %HOME%*%STAR%", "%HOME%", kStateMaximized));
+    f.host.box = c.text;
+    RunCommandBox(f.host, f.aliases, f.settings, c.elevated);
+    EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << c.text;
     EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
 }
 
-std::string CaseName(const VariableCase& c) {
-    return case_name::FromText(c.text);
-}
-
-void PrintTo(const VariableCase& c, std::ostream* os) {
-    *os << CaseName(c);
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Runner, Variables,
+    Runner, Launches,
     ::testing::Values(
-        VariableCase{"notepad %HOME%\\a.txt",
-                     {"notepad C:\\Users\\me\\a.txt|C:\\Users\\me\\start|1"}},
-        VariableCase{"%UNDEFINED%\\x", {"%UNDEFINED%\\x|C:\\Users\\me\\start|1"}},
-        VariableCase{"HOME", {"explorer C:\\Users\\me|C:\\Users\\me|1", "x*y|C:\\Users\\me|1"}},
-        VariableCase{"%STAR%", {"x*y|C:\\Users\\me\\start|1"}},
-        VariableCase{"%CMD%", {"!logoff|C:\\Users\\me\\start|1"}}),
-    case_name::Of<VariableCase>());
-
-// A command that would be longer than 260 characters once expanded: nothing of the line
-// starts, the failure is reported once and the text stays for the user to mend.
-TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
-    for (const std::string typed : {"a*%LONG%", "%LONG%", "b"}) {
-        Fixture f;
-        f.host.environment = {{"LONG", std::string(255, 'x')}};
-        if (typed == "b") {
-            std::strcpy(f.settings.StartPath, "%LONG%\\%LONG%");
-        }
-        f.Run(typed + "xxxxxx");
-        EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}))
-            << typed;
-        EXPECT_EQ(f.host.box, typed + "xxxxxx");
-    }
-}
-
-// ---------------------------------------------------------------------------------------
-// Control+Shift+Enter: each command through "runas", the program and its parameters apart.
-
-struct SplitCase {
-    const char* command;
-    const char* program;
-    const char* parameters;
-};
-
-class Split : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(Split, AsProcessCreationFindsTheProgram) {
-    RecordingHost host;
-    host.files = {"C:\\my docs\\a b.txt", "C:\\Program Files\\App\\app.exe"};
-    char program[261];
-    char parameters[261];
-    SplitProgram(host, GetParam().command, program, parameters);
-    EXPECT_STREQ(GetParam().program, program) << GetParam().command;
-    EXPECT_STREQ(GetParam().parameters, parameters) << GetParam().command;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Runner, Split,
-    ::testing::Values(
-        SplitCase{"\"C:\\x y\\p.exe\"  -a \"b c\"", "C:\\x y\\p.exe", "-a \"b c\""},
-        SplitCase{"\"C:\\unclosed x", "C:\\unclosed x", ""},
-        SplitCase{"C:\\my docs\\a b.txt", "C:\\my docs\\a b.txt", ""},
-        SplitCase{"C:\\my docs\\a b.txt 2", "C:\\my docs\\a b.txt", "2"},
-        SplitCase{"C:\\Program Files\\App\\app -x", "C:\\Program Files\\App\\app", "-x"},
-        SplitCase{"C:\\Program Files\\App\\app.com -x", "C:\\Program", "Files\\App\\app.com -x"},
-        SplitCase{"regedit", "regedit", ""}),
-    [](const ::testing::TestParamInfo<SplitCase>& i) {
-        return case_name::FromText(i.param.command);
+        LaunchCase{"notepad %HOME%\\a.txt", false, {"notepad C:\\me\\a.txt|C:\\me\\s|1"}},
+        LaunchCase{"%UNDEFINED%\\x", false, {"%UNDEFINED%\\x|C:\\me\\s|1"}},
+        LaunchCase{"%STAR%", false, {"x*y|C:\\me\\s|1"}},
+        LaunchCase{"%CMD%", false, {"!logoff|C:\\me\\s|1"}},
+        LaunchCase{"home", false, {"explorer C:\\me|C:\\me|3", "x*y|C:\\me|3"}},
+        LaunchCase{"home", true, {"runas explorer|C:\\me|C:\\me|3", "runas x*y||C:\\me|3"}},
+        LaunchCase{
+            "\"C:\\x y\\p.exe\"  -a \"b\"", true, {"runas C:\\x y\\p.exe|-a \"b\"|C:\\me\\s|1"}},
+        LaunchCase{"\"C:\\unclosed x", true, {"runas C:\\unclosed x||C:\\me\\s|1"}},
+        LaunchCase{"C:\\my docs\\a b.txt 2", true, {"runas C:\\my docs\\a b.txt|2|C:\\me\\s|1"}},
+        LaunchCase{"C:\\my docs\\b.txt 2", true, {"runas C:\\my|docs\\b.txt 2|C:\\me\\s|1"}},
+        LaunchCase{"C:\\App\\app -x", true, {"runas C:\\App\\app|-x|C:\\me\\s|1"}}),
+    [](const ::testing::TestParamInfo<LaunchCase>& i) {
+        return std::to_string(i.index) + "_" + case_name::FromText(i.param.text);
     });
 
-TEST(Runner, ElevatedRunLaunchesEachPieceThroughRunas) {
-    Fixture f;
-    ASSERT_TRUE(AddAlias(f.aliases, "admin", "\"a b\" 1*c 2", "D:\\", kStateMaximized));
-    f.host.box = "admin";
-    RunCommandBox(f.host, f.aliases, f.settings, true);
-    EXPECT_EQ(Join(f.host.launches), Join({"runas a b|1|D:\\|3", "runas c|2|D:\\|3"}));
-    EXPECT_EQ(f.host.Count("history(admin)"), 1) << Join(f.host.events);
+// A command or start directory that would exceed 260 characters once expanded: nothing of
+// the line starts, the failure is shown once and the text stays.
+TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
+    for (const char* startPath : {"", "%LONG%%LONG%"}) {
+        Fixture f;
+        f.host.environment = {{"LONG", std::string(255, 'x')}};
+        std::strcpy(f.settings.StartPath, startPath);
+        const std::string typed = startPath[0] == '\0' ? "a*%LONG%123456" : "b";
+        f.Run(typed);
+        EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}));
+        EXPECT_EQ(f.host.box, typed);
+    }
 }
 
-// Declined: no second prompt, nothing recorded, the text stays. A failed last piece: as any
-// failed launch.
-TEST(Runner, ElevationDeclinedOrFailedRecordsNothing) {
-    using R = ElevatedLaunch;
-    const std::vector<std::pair<std::deque<R>, std::string>> cases = {
-        {{R::kCancelled}, "read wait runas(a) restore"},
-        {{R::kStarted, R::kFailed}, "read wait runas(a) runas(b) restore"},
-    };
-    for (const auto& c : cases) {
-        Fixture f;
-        f.settings.AfterCommand = kAfterHide;
-        f.host.elevatedResults = c.first;
-        f.host.box = "a*b";
-        RunCommandBox(f.host, f.aliases, f.settings, true);
-        std::string events;
-        for (const std::string& e : f.host.events) {
-            events += (events.empty() ? "" : " ") + e;
-        }
-        EXPECT_EQ(c.second, events);
-        EXPECT_EQ("a*b", f.host.box);
-    }
+// Declined: no second prompt, nothing recorded, the text stays.
+TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
+    Fixture f;
+    f.host.elevatedResults = {ElevatedLaunch::kCancelled};
+    f.host.box = "a*b";
+    RunCommandBox(f.host, f.aliases, f.settings, true);
+    EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "runas(a)", "restore"}));
 }
 
 }  // namespace

@@ -13,7 +13,9 @@ std::vector<std::string> Items(const Suggestions& list) {
     return std::vector<std::string>(list.items, list.items + list.count);
 }
 
-TEST(Suggestions, AliasesThenHistoryEachTextOnce) {
+// Alias names in list order, then the history from the most recent, each text once
+// without regard to letter case, at most 100.
+TEST(Suggestions, AliasesThenHistoryEachTextOnceAtMostAHundred) {
     AliasList aliases;
     for (const char* name : {"notes", "calc", "Notepad"}) {
         ASSERT_TRUE(AddAlias(aliases, name, "x", "", 0));
@@ -29,73 +31,55 @@ TEST(Suggestions, AliasesThenHistoryEachTextOnce) {
               (std::vector<std::string>{"notes", "Notepad", "note a.txt", "notepad b.txt"}));
     SuggestNames("", aliases, history, list);
     EXPECT_EQ(list.count, 0);
-}
-
-TEST(Suggestions, AtMostTheFirstHundred) {
-    AliasList aliases;
     for (int i = 0; i < 120; ++i) {
-        ASSERT_TRUE(AddAlias(aliases, ("a" + std::to_string(i)).c_str(), "x", "", 0));
+        ASSERT_TRUE(AddAlias(aliases, ("n" + std::to_string(i)).c_str(), "x", "", 0));
     }
-    CommandHistory history{};
-    CopyText(history.Slots[0], "a history entry", kTextBuffer);
-    static Suggestions list;
-    SuggestNames("a", aliases, history, list);
+    SuggestNames("n", aliases, history, list);
     ASSERT_EQ(list.count, 100);
-    EXPECT_STREQ(list.items[99], "a99");
-    FolderQuery query{"C:\\", "C:\\", ""};
-    EXPECT_FALSE(AddFolderEntry(list, query, "file", false));
-    EXPECT_EQ(list.count, 100);
+    EXPECT_STREQ(list.items[99], "n97");  // after "notes" and "Notepad"
+    EXPECT_FALSE(AddFolderEntry(list, FolderQuery{"C:\\", "C:\\", ""}, "n.txt", false));
 }
 
-struct FolderCase {
-    const char* typed;
-    const char* startFolder;
-    const char* folder;  // null: nothing to list
-    const char* shown;
-    const char* partial;
-};
-
-class Folder : public ::testing::TestWithParam<FolderCase> {};
+// The folder to list, what the typed text shows of it and the partial name; null: none.
+class Folder : public ::testing::TestWithParam<std::vector<const char*>> {};
 
 TEST_P(Folder, NamedByTheTypedText) {
-    const FolderCase& c = GetParam();
+    const std::vector<const char*>& c = GetParam();  // typed, start folder, folder, shown, partial
     FolderQuery query;
-    const bool listed = FolderToList(c.typed, c.startFolder, query);
-    ASSERT_EQ(listed, c.folder != nullptr) << c.typed;
-    if (listed) {
-        EXPECT_STREQ(query.folder, c.folder);
-        EXPECT_STREQ(query.shown, c.shown);
-        EXPECT_STREQ(query.partial, c.partial);
+    ASSERT_EQ(FolderToList(c[0], c[1], query), c[2] != nullptr) << c[0];
+    if (c[2] != nullptr) {
+        EXPECT_EQ(std::vector<std::string>({query.folder, query.shown, query.partial}),
+                  std::vector<std::string>({c[2], c[3], c[4]}));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Suggestions, Folder,
-    ::testing::Values(FolderCase{"C:\\Pro", "D:\\", "C:\\", "C:\\", "Pro"},
-                      FolderCase{"c:\\Program Files\\", "", "c:\\Program Files\\",
-                                 "c:\\Program Files\\", ""},
-                      FolderCase{"\"C:\\Pro", "", "C:\\", "\"C:\\", "Pro"},
-                      FolderCase{".\\a", "D:\\s", "D:\\s\\.\\", ".\\", "a"},
-                      FolderCase{"..\\x\\", "D:\\s\\", "D:\\s\\..\\x\\", "..\\x\\", ""},
-                      FolderCase{".\\a", "", ".\\", ".\\", "a"},
-                      FolderCase{"\\\\server\\share\\x", "", nullptr, "", ""},
-                      FolderCase{"notepad C:\\x", "", nullptr, "", ""},
-                      FolderCase{"C:\\a*", "", nullptr, "", ""},
-                      FolderCase{"C:", "", nullptr, "", ""}),
-    [](const ::testing::TestParamInfo<FolderCase>& i) {
-        return case_name::FromText(i.param.typed) + "_" + std::to_string(i.index);
+    ::testing::Values(std::vector<const char*>{"C:\\Pro", "D:\\", "C:\\", "C:\\", "Pro"},
+                      std::vector<const char*>{"c:\\Program Files\\", "", "c:\\Program Files\\",
+                                               "c:\\Program Files\\", ""},
+                      std::vector<const char*>{"\"C:\\Pro", "", "C:\\", "\"C:\\", "Pro"},
+                      std::vector<const char*>{".\\a", "D:\\s", "D:\\s\\.\\", ".\\", "a"},
+                      std::vector<const char*>{"..\\x\\", "D:\\s\\", "D:\\s\\..\\x\\", "..\\x\\",
+                                               ""},
+                      std::vector<const char*>{".\\a", "", ".\\", ".\\", "a"},
+                      std::vector<const char*>{"\\\\server\\share\\x", "", nullptr},
+                      std::vector<const char*>{"notepad C:\\x", "", nullptr},
+                      std::vector<const char*>{"C:\\a*", "", nullptr},
+                      std::vector<const char*>{"C:", "", nullptr}),
+    [](const ::testing::TestParamInfo<std::vector<const char*>>& i) {
+        return std::to_string(i.index) + "_" + case_name::FromText(i.param[0]);
     });
 
 TEST(Suggestions, FolderEntriesBeginWithThePartialNameAndFoldersEndInBackslash) {
-    FolderQuery query{"D:\\s\\.\\", ".\\", "al"};
     static Suggestions list;
     list.count = 0;
-    ASSERT_TRUE(AddSuggestion(list, ".\\ALPHA.txt"));  // as if from the history
     const std::string tooLong(300, 'a');
-    for (const char* name : {"alpha.txt", "Alps", "beta", tooLong.c_str()}) {
-        EXPECT_TRUE(AddFolderEntry(list, query, name, name[0] == 'A'));
+    for (const char* name : {"alpha.txt", "ALPHA.txt", "Alps", "beta", tooLong.c_str()}) {
+        EXPECT_TRUE(AddFolderEntry(list, {"D:\\s\\.\\", ".\\", "al"}, name,
+                                   name[0] == 'A' && name[1] == 'l'));
     }
-    EXPECT_EQ(Items(list), (std::vector<std::string>{".\\ALPHA.txt", ".\\Alps\\"}));
+    EXPECT_EQ(Items(list), (std::vector<std::string>{".\\alpha.txt", ".\\Alps\\"}));
 }
 
 }  // namespace
