@@ -136,6 +136,20 @@ TEST_F(RunnerTest, ControlShiftEnterRunsThroughRunasWithProgramAndParametersApar
     EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
 }
 
+TEST_F(RunnerTest, AliasTakesTheRestOfTheLineAsArguments) {
+    std::string record;
+    ASSERT_TRUE(
+        SetStoredAlias(0, "g", RecorderLine("args", &record) + " <%2|%1> [%s]", startDir, 0));
+    StartReady();
+    Enter("g red fox");
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
+    EXPECT_NE(std::string::npos, ReadRecord(record).commandLine.find(" args <fox|red> [red fox]"))
+        << ReadRecord(record).commandLine;
+    EXPECT_EQ(startDir, ReadRecord(record).directory);
+    EXPECT_TRUE(
+        WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{"g red fox"}; }));
+}
+
 TEST_F(RunnerTest, MultiCommandAliasLaunchesEveryPieceInOrder) {
     std::string first, second, third;
     const std::string command = ShortRecorderLine("one", &first) + "*" +

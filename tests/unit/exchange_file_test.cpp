@@ -209,6 +209,7 @@ TEST_F(ExchangeFileTest, ExportThenImportGivesTheSameAliasesInOrder) {
         {"sixteen-letters!", std::string(260, 'c'), std::string(260, 'p'), 3},
         {"cr\rinside", "ends with cr\r", "\rstarts with cr", 7},
         {"  spaced  ", "  cmd  ", "  path  ", 1},
+        {"g", "https://search.example/?q=%s*ssh.exe %1 %9", "%USERPROFILE%", 0},
     };
     AliasList source;
     Fill(source, aliases);

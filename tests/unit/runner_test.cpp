@@ -602,7 +602,8 @@ TEST(Runner, LongSessionLikeTextIsNoSessionCommand) {
 // ---------------------------------------------------------------------------------------
 // Variables are expanded piece by piece once the line is cut, in commands and start
 // directories. Control+Shift+Enter launches each piece through "runas", the program apart
-// from its parameters as process creation finds it.
+// from its parameters as process creation finds it. An alias with placeholders takes the
+// rest of the line as its arguments.
 
 struct LaunchCase {
     const char* text;
@@ -619,6 +620,9 @@ TEST_P(Launches, ExpandedAndSplit) {
     f.host.environment = {{"HOME", "C:\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
     f.host.files = {"C:\\my docs\\a b.txt", "C:\\App\\app.exe"};
     ASSERT_TRUE(AddAlias(f.aliases, "home", "explorer %HOME%*%STAR%", "%HOME%", kStateMaximized));
+    ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
+    ASSERT_TRUE(AddAlias(f.aliases, "ssh", "ssh.exe %1 -p %2", "D:\\", kStateMinimized));
+    ASSERT_TRUE(AddAlias(f.aliases, "two", "open %1*mailto:%2", "", kStateNormal));
     f.host.box = c.text;
     RunCommandBox(f.host, f.aliases, f.settings, c.elevated);
     EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << c.text;
@@ -639,7 +643,16 @@ INSTANTIATE_TEST_SUITE_P(
         LaunchCase{"\"C:\\unclosed x", true, {"runas C:\\unclosed x||C:\\me\\s|1"}},
         LaunchCase{"C:\\my docs\\a b.txt 2", true, {"runas C:\\my docs\\a b.txt|2|C:\\me\\s|1"}},
         LaunchCase{"C:\\my docs\\b.txt 2", true, {"runas C:\\my|docs\\b.txt 2|C:\\me\\s|1"}},
-        LaunchCase{"C:\\App\\app -x", true, {"runas C:\\App\\app|-x|C:\\me\\s|1"}}),
+        LaunchCase{"C:\\App\\app -x", true, {"runas C:\\App\\app|-x|C:\\me\\s|1"}},
+        LaunchCase{"g red fox", false, {"https://search.example/?q=red%20fox||1"}},
+        LaunchCase{"G  red  fox ", false, {"https://search.example/?q=red%20%20fox%20||1"}},
+        LaunchCase{"g a&b #c+d~", false, {"https://search.example/?q=a%26b%20%23c%2Bd~||1"}},
+        LaunchCase{"g %HOME%", false, {"https://search.example/?q=C%3A%5Cme||1"}},
+        LaunchCase{"ssh \"web 1\"  22 x", false, {"ssh.exe web 1 -p 22|D:\\|2"}},
+        LaunchCase{"ssh web1", false, {"ssh.exe web1 -p |D:\\|2"}},
+        LaunchCase{"ssh", false, {"ssh.exe  -p |D:\\|2"}},
+        LaunchCase{"two a*b c@d", false, {"open a*b||1", "mailto:c%40d||1"}},
+        LaunchCase{"home docs", false, {"home docs|C:\\me\\s|1"}}),
     [](const ::testing::TestParamInfo<LaunchCase>& i) {
         return std::to_string(i.index) + "_" + case_name::FromText(i.param.text);
     });
@@ -647,11 +660,13 @@ INSTANTIATE_TEST_SUITE_P(
 // A command or start directory that would exceed 260 characters once expanded: nothing of
 // the line starts, the failure is shown once and the text stays.
 TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
-    for (const char* startPath : {"", "%LONG%%LONG%"}) {
+    const std::vector<std::pair<std::string, const char*>> cases = {
+        {"a*%LONG%123456", ""}, {"b", "%LONG%%LONG%"}, {"g " + std::string(90, '&'), ""}};
+    for (const auto& [typed, startPath] : cases) {
         Fixture f;
         f.host.environment = {{"LONG", std::string(255, 'x')}};
         std::strcpy(f.settings.StartPath, startPath);
-        const std::string typed = startPath[0] == '\0' ? "a*%LONG%123456" : "b";
+        ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
         f.Run(typed);
         EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}));
         EXPECT_EQ(f.host.box, typed);

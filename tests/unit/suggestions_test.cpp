@@ -21,7 +21,7 @@ TEST(Suggestions, AliasesThenHistoryEachTextOnceAtMostAHundred) {
         ASSERT_TRUE(AddAlias(aliases, name, "x", "", 0));
     }
     CommandHistory history{};
-    const char* entries[] = {"NOTES", "note a.txt", "", "other", "notepad b.txt"};
+    const char* entries[] = {"NOTES", "note a.txt", "", "g red fox", "notepad b.txt"};
     for (int i = 0; i < 5; ++i) {
         CopyText(history.Slots[i], entries[i], kTextBuffer);
     }
@@ -31,6 +31,8 @@ TEST(Suggestions, AliasesThenHistoryEachTextOnceAtMostAHundred) {
               (std::vector<std::string>{"notes", "Notepad", "note a.txt", "notepad b.txt"}));
     SuggestNames("", aliases, history, list);
     EXPECT_EQ(list.count, 0);
+    SuggestNames("G r", aliases, history, list);  // after an alias name and a space
+    EXPECT_EQ(Items(list), std::vector<std::string>{"g red fox"});
     for (int i = 0; i < 120; ++i) {
         ASSERT_TRUE(AddAlias(aliases, ("n" + std::to_string(i)).c_str(), "x", "", 0));
     }
