@@ -93,7 +93,8 @@ int CountCommands(const char* line);
 void CutPiece(const char** cursor, char* piece, int capacity);
 
 // The error code reported for a command that would be longer than 260 characters once its
-// variables are expanded (ERROR_FILENAME_EXCED_RANGE): nothing of it is launched.
+// variables are expanded and its arguments put in (ERROR_FILENAME_EXCED_RANGE): nothing of
+// the line is launched.
 constexpr int kErrorTooLong = 206;
 
 // Splits a command into the program and its parameters (each kTextBuffer bytes) as process
@@ -102,8 +103,10 @@ constexpr int kErrorTooLong = 206;
 // added; else the part before the first space. The spaces after the program are dropped.
 void SplitProgram(RunnerHost& host, const char* command, char* program, char* parameters);
 
-// Everything that happens for IDOK in the command window. `elevated` (Control+Shift+Enter)
-// launches every command through the shell's "runas" verb; when the user declines, the run
-// ends there with nothing recorded and the window as it was.
+// Everything that happens for IDOK in the command window. An alias is the whole line, or its
+// first word when the alias's command holds a placeholder (%s, %1 ... %9), the rest of the
+// line then being its arguments. `elevated` (Control+Shift+Enter) launches every command
+// through the shell's "runas" verb; when the user declines, the run ends there with nothing
+// recorded and the window as it was.
 void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings,
                    bool elevated = false);
