@@ -7,6 +7,7 @@
 #include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
+#include "ui/suggestions_win.h"
 
 namespace {
 
@@ -58,12 +59,56 @@ void RunHelp(HWND window) {
     }
 }
 
+// Control+Shift held with Enter (or with a click on ">"): the line runs elevated. The key
+// state is the one of the key press that the dialog manager turned into IDOK.
+bool ElevationAsked() {
+    return GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0;
+}
+
 LRESULT OnActivate(HWND window, WPARAM wParam) {
     const WORD state = LOWORD(wParam);
     if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
         SetFocus(GetDlgItem(window, IDC_COMMAND_BOX));
+        // The suggestions are attached once, when the window is first ready for typing and
+        // the program has nothing else to do: a timer's message comes only then.
+        static bool attachTimerSet = false;
+        if (!attachTimerSet) {
+            attachTimerSet =
+                SetTimer(window, IDT_ATTACH_SUGGESTIONS, USER_TIMER_MINIMUM, nullptr) != 0;
+        }
     }
     return 0;
+}
+
+LRESULT OnTimer(HWND window, WPARAM id) {
+    if (id == IDT_ATTACH_SUGGESTIONS) {
+        KillTimer(window, id);
+        AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
+    }
+    return 0;
+}
+
+// Esc in the window closes an open suggestion list first; the dialog manager turns it into
+// IDCANCEL before the list sees it.
+void OnCancel(HWND window) {
+    if (GetKeyState(VK_ESCAPE) < 0 && CloseSuggestions(false)) {
+        return;
+    }
+    ShowWindow(window, SW_HIDE);
+}
+
+void OnCommandBoxNotify(HWND window, WORD code) {
+    if (code == CBN_EDITCHANGE) {
+        // Typed before the timer came: attached now, for this change already.
+        const bool attachNow = !SuggestionsAttached();
+        if (attachNow) {
+            KillTimer(window, IDT_ATTACH_SUGGESTIONS);
+            AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
+        }
+        UpdateSuggestions(attachNow);
+    } else if (code == CBN_DROPDOWN) {
+        CloseSuggestions(false);  // the history list opens instead
+    }
 }
 
 LRESULT OnQueryEndSession() {
@@ -84,10 +129,12 @@ LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 LRESULT OnCommand(HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
         case IDOK:
-            CommandRunner(window);
+            // Enter with a suggestion highlighted runs that suggestion.
+            CloseSuggestions(true);
+            CommandRunner(window, ElevationAsked());
             return 1;
         case IDCANCEL:
-            ShowWindow(window, SW_HIDE);
+            OnCancel(window);
             return 1;
         case ID_OPEN:
             ShowAndActivate(window);
@@ -104,6 +151,9 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
         case ID_HELP:
             RunHelp(window);
             return 1;
+        case IDC_COMMAND_BOX:
+            OnCommandBoxNotify(window, HIWORD(wParam));
+            return 0;
         default:
             return 0;
     }
@@ -153,8 +203,16 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_INITDIALOG:
             return 1;
         case WM_DESTROY:
+            ReleaseSuggestions();
             PostQuitMessage(0);
             return 0;
+        case WM_SHOWWINDOW:
+            if (wParam == FALSE) {
+                CloseSuggestions(false);  // the list goes with the window
+            }
+            return DefWindowProcA(window, message, wParam, lParam);
+        case WM_TIMER:
+            return OnTimer(window, wParam);
         case WM_ACTIVATE:
             return OnActivate(window, wParam);
         case WM_CLOSE:

@@ -1,5 +1,5 @@
 // Every resource and control identifier of the program. Prefixes: IDD_ dialog
-// templates, IDI_ icons, IDC_ controls, ID_ commands of the command window.
+// templates, IDI_ icons, IDC_ controls, ID_ commands of the command window, IDT_ timers.
 #pragma once
 
 #define IDD_COMMAND 101
@@ -55,4 +55,8 @@
 
 // Tray icon callback message (WM_USER + 1) and the global hot key's identifier.
 #define WM_TRAYNOTIFY 1025
+
+// Timer of the command window: set at its first activation, it attaches the suggestions
+// once the program is idle.
+#define IDT_ATTACH_SUGGESTIONS 1
 #define HOTKEY_ID 1

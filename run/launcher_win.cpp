@@ -5,10 +5,18 @@
 #include "state/process_win.h"
 #include "state/text.h"
 
+namespace {
+
+// An empty start directory means "no particular directory": process creation refuses ""
+// as a current directory, so both ways get none and inherit the program's own.
+const char* DirectoryOrNull(const char* startDir) {
+    return (startDir != NULL && startDir[0] != '\0') ? startDir : NULL;
+}
+
+}  // namespace
+
 bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
-    // An empty start directory means "no particular directory": process creation refuses
-    // "" as a current directory, so both ways get none and inherit the program's own.
-    const char* directory = (startDir != NULL && startDir[0] != '\0') ? startDir : NULL;
+    const char* directory = DirectoryOrNull(startDir);
 
     SHELLEXECUTEINFOA shell;
     ZeroMemory(&shell, sizeof shell);
@@ -40,10 +48,37 @@ bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
         return true;
     }
     const DWORD createError = GetLastError();
-
-    char message[128];
-    wsprintfA(message, "Problem executing command.\r\n\r\nError codes: %d, %d",
-              static_cast<int>(shellError), static_cast<int>(createError));
-    ShowMessage(g_app.window, message, MB_ICONERROR | MB_OK);
+    ShowLaunchFailure(static_cast<int>(shellError), static_cast<int>(createError));
     return false;
+}
+
+ElevatedLaunch LauncherElevated(const char* program, const char* parameters, const char* startDir,
+                                int showCommand) {
+    SHELLEXECUTEINFOA shell;
+    ZeroMemory(&shell, sizeof shell);
+    shell.cbSize = sizeof shell;
+    shell.fMask = SEE_MASK_FLAG_NO_UI;
+    shell.hwnd = g_app.window;  // the consent prompt belongs to the command window
+    shell.lpVerb = "runas";
+    shell.lpFile = program;
+    shell.lpParameters = parameters[0] != '\0' ? parameters : NULL;
+    shell.lpDirectory = DirectoryOrNull(startDir);
+    shell.nShow = showCommand;
+    if (ShellExecuteExA(&shell)) {
+        return ElevatedLaunch::kStarted;
+    }
+    const DWORD shellError = GetLastError();
+    if (shellError == ERROR_CANCELLED) {
+        return ElevatedLaunch::kCancelled;
+    }
+    // Process creation cannot raise rights: it is not tried, and its code is 0.
+    ShowLaunchFailure(static_cast<int>(shellError), 0);
+    return ElevatedLaunch::kFailed;
+}
+
+void ShowLaunchFailure(int shellCode, int createCode) {
+    char message[128];
+    wsprintfA(message, "Problem executing command.\r\n\r\nError codes: %d, %d", shellCode,
+              createCode);
+    ShowMessage(g_app.window, message, MB_ICONERROR | MB_OK);
 }

@@ -20,6 +20,13 @@ constexpr std::uint32_t kSessionLogoff = 0;
 constexpr std::uint32_t kSessionShutdown = 1;
 constexpr std::uint32_t kSessionReboot = 2;
 
+// How a launch through the shell's "runas" verb ended.
+enum class ElevatedLaunch {
+    kStarted,
+    kFailed,     // the launcher has shown its failure message
+    kCancelled,  // the user declined the elevation; nothing was shown
+};
+
 // What the runner does to the world, one call per visible step.
 class RunnerHost {
   public:
@@ -33,6 +40,17 @@ class RunnerHost {
     virtual void RestoreCursor() = 0;
     // One launch; the launcher reports its own failure to the user.
     virtual bool Launch(const char* commandLine, const char* startDir, int showCommand) = 0;
+    // One launch with administrator rights, the program and its parameters apart.
+    virtual ElevatedLaunch LaunchElevated(const char* program, const char* parameters,
+                                          const char* startDir, int showCommand) = 0;
+    // True when `path` names an existing file, not a folder.
+    virtual bool FileExists(const char* path) = 0;
+    // Writes `text` with its %NAME% environment variables expanded into `buffer`; a name
+    // that is not defined stays as it is. False, and `buffer` undefined, when the result
+    // needs more than `capacity` - 1 characters.
+    virtual bool ExpandVariables(const char* text, char* buffer, int capacity) = 0;
+    // The launcher's failure message, for a launch that the runner itself refused.
+    virtual void ReportLaunchFailure(int shellCode, int createCode) = 0;
     virtual bool EndSession(std::uint32_t flags) = 0;
     virtual void AddToHistory(const char* text) = 0;
     virtual void FillHistoryList() = 0;
@@ -74,5 +92,21 @@ int CountCommands(const char* line);
 // terminator). A '*' that does not count stays inside the piece.
 void CutPiece(const char** cursor, char* piece, int capacity);
 
-// Everything that happens for IDOK in the command window.
-void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings);
+// The error code reported for a command that would be longer than 260 characters once its
+// variables are expanded and its arguments put in (ERROR_FILENAME_EXCED_RANGE): nothing of
+// the line is launched.
+constexpr int kErrorTooLong = 206;
+
+// Splits a command into the program and its parameters (each kTextBuffer bytes) as process
+// creation finds the program: the first part in double quotes; else the shortest part that
+// ends before a space or at the end and names an existing file, by itself or with ".exe"
+// added; else the part before the first space. The spaces after the program are dropped.
+void SplitProgram(RunnerHost& host, const char* command, char* program, char* parameters);
+
+// Everything that happens for IDOK in the command window. An alias is the whole line, or its
+// first word when the alias's command holds a placeholder (%s, %1 ... %9), the rest of the
+// line then being its arguments. `elevated` (Control+Shift+Enter) launches every command
+// through the shell's "runas" verb; when the user declines, the run ends there with nothing
+// recorded and the window as it was.
+void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings,
+                   bool elevated = false);

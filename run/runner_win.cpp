@@ -25,6 +25,24 @@ class WindowRunnerHost final : public RunnerHost {
     bool Launch(const char* commandLine, const char* startDir, int showCommand) override {
         return Launcher(commandLine, startDir, showCommand);
     }
+    ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* startDir,
+                                  int showCommand) override {
+        return LauncherElevated(program, parameters, startDir, showCommand);
+    }
+    bool FileExists(const char* path) override {
+        const DWORD attributes = GetFileAttributesA(path);
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
+        // The count is what the whole result needs, terminator included; a result that
+        // does not fit leaves the buffer undefined.
+        const DWORD needed = ExpandEnvironmentStringsA(text, buffer, static_cast<DWORD>(capacity));
+        return needed != 0 && needed <= static_cast<DWORD>(capacity) && lstrlenA(buffer) < capacity;
+    }
+    void ReportLaunchFailure(int shellCode, int createCode) override {
+        ShowLaunchFailure(shellCode, createCode);
+    }
     bool EndSession(std::uint32_t flags) override { return SessionCommand(flags); }
     void AddToHistory(const char* text) override { ::AddToHistory(g_state.history, text); }
     void FillHistoryList() override { ::FillHistoryList(); }
@@ -43,7 +61,7 @@ class WindowRunnerHost final : public RunnerHost {
 
 }  // namespace
 
-void CommandRunner(HWND window) {
+void CommandRunner(HWND window, bool elevated) {
     WindowRunnerHost host(window);
-    RunCommandBox(host, g_state.aliases, g_state.settings);
+    RunCommandBox(host, g_state.aliases, g_state.settings, elevated);
 }

@@ -7,7 +7,8 @@
 #   under Wine: start-up against a bare Win32 program and against a floor program that makes
 #   start-up's platform calls, hot key to a ready window against a bare program on the same
 #   hot key, Enter to started child against a direct CreateProcessA, Launcher against
-#   CreateProcessA, load and save on the real registry, and the import from a real file
+#   CreateProcessA, load and save on the real registry, the import from a real file, and a
+#   key press to the suggestion list on a folder of 10,000 entries against a bare enumeration
 # Exits 0 after a complete run, 1 when a benchmark failed (every other one still runs).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,7 +32,8 @@ need_display || exit 1
 trap 'wineserver -k 2>/dev/null; stop_display' EXIT
 rm -rf "$root/build/wineprefix-bench"
 wine_prefix "$root/build/wineprefix-bench"
-for bench in bench_startup bench_hotkey bench_enter bench_launch bench_state_win bench_exchange_win; do
+for bench in bench_startup bench_hotkey bench_enter bench_launch bench_state_win bench_exchange_win \
+    bench_suggest; do
     echo "== $bench (Wine)"
     wine "$root/build/win/bin/$bench.exe" || failed+=("$bench")
     wineserver -w

@@ -2,7 +2,8 @@
 # Takes the README's pictures: zantrel.exe under Wine on a private Xvfb. The command window
 # as a returning user with a few commands in its history (docs/screenshot.png) and its About
 # box (docs/about.png); then the Settings dialog and the New Alias dialog
-# (docs/settings.png, docs/new-alias.png), opened and filled in by the end-to-end test program.
+# (docs/settings.png, docs/new-alias.png), opened and filled in by the end-to-end test program,
+# and the suggestion list below the command box (docs/suggestions.png), typed into by it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" test
@@ -56,7 +57,7 @@ mkdir -p "$shots"
 ZANTREL_SHOTS=$(winepath -w "$shots") wine "$root/build/win/bin/zantrel_e2e_tests.exe" \
     --gtest_also_run_disabled_tests --gtest_filter='Screenshot.*' >"$shots/log.txt" 2>&1 ||
     { tail -20 "$shots/log.txt"; exit 1; }
-for name in settings new-alias; do
+for name in settings new-alias suggestions; do
     convert "$shots/$name.bmp" "$root/docs/$name.png"
     echo "wrote docs/$name.png"
 done

@@ -67,6 +67,9 @@ bool TextEqual(const char* a, const char* b);
 // locale); the native build folds ASCII letters.
 bool TextEqualNoCase(const char* a, const char* b);
 
+// True when `text` begins with `prefix`, compared as TextEqualNoCase compares.
+bool TextStartsWithNoCase(const char* text, const char* prefix);
+
 // A key for TextEqualNoCase: two texts that compare equal have equal keys, so a search can
 // look a text up by its key and compare only the texts whose keys match. Natively the ASCII
 // fold; on Windows the sort key by which lstrcmpiA compares (LCMapStringA with

@@ -14,6 +14,16 @@ bool TextEqualNoCase(const char* a, const char* b) {
     return FoldAscii(*p) == FoldAscii(*q);
 }
 
+bool TextStartsWithNoCase(const char* text, const char* prefix) {
+    for (; *prefix != '\0'; ++text, ++prefix) {
+        if (FoldAscii(static_cast<unsigned char>(*text)) !=
+            FoldAscii(static_cast<unsigned char>(*prefix))) {
+            return false;  // also at the end of `text`
+        }
+    }
+    return true;
+}
+
 std::size_t NoCaseKey(const char* text, unsigned char* key, std::size_t capacity) {
     std::size_t n = 0;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {

@@ -373,13 +373,18 @@ void PressKey(WORD vk) {
 void TypeText(const std::string& text) {
     WCHAR wide[256];
     const int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 256);
-    std::vector<INPUT> inputs(2 * (units > 0 ? units - 1 : 0));
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wScan = wide[i / 2];
-        inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i % 2 == 1 ? KEYEVENTF_KEYUP : 0);
+    for (int i = 0; i + 1 < units; ++i) {
+        INPUT inputs[2];
+        ZeroMemory(inputs, sizeof(inputs));
+        for (INPUT& input : inputs) {
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = wide[i];
+            input.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, inputs, sizeof(INPUT));
+        Sleep(10);
     }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 int TrayIconCount() {
@@ -678,10 +683,11 @@ TestFolder::~TestFolder() {
 
 // Wine's shell reads the merged classes view (HKEY_CLASSES_ROOT), so the association is
 // written there.
-FileTypeHandler::FileTypeHandler(const std::string& extension, const std::string& command)
+FileTypeHandler::FileTypeHandler(const std::string& extension, const std::string& command,
+                                 const std::string& verbName)
     : extension_(extension), oldClass_(ReadString(HKEY_CLASSES_ROOT, extension.c_str(), "")) {
     const char kClass[] = "ZantrelTest.Handler";
-    const std::string verb = std::string(kClass) + "\\shell\\open\\command";
+    const std::string verb = std::string(kClass) + "\\shell\\" + verbName + "\\command";
     ok_ = RegSetKeyValueA(HKEY_CLASSES_ROOT, extension.c_str(), nullptr, REG_SZ, kClass,
                           sizeof(kClass)) == ERROR_SUCCESS &&
           RegSetKeyValueA(HKEY_CLASSES_ROOT, verb.c_str(), nullptr, REG_SZ, command.c_str(),

@@ -66,7 +66,8 @@ void PostCommand(HWND window, WORD id);
 // Presses and releases a key through the system's input queue (goes to the focus).
 void PressKey(WORD vk);
 void PressKeys(const std::vector<WORD>& modifiers, WORD vk);
-// Types a UTF-8 text as a keyboard would deliver its characters (KEYEVENTF_UNICODE).
+// Types a UTF-8 text character by character through the input queue, as Unicode key
+// presses (KEYEVENTF_UNICODE).
 void TypeText(const std::string& text);
 // Number of icons in the notification area.
 int TrayIconCount();
@@ -169,10 +170,11 @@ class TestFolder {
 };
 
 // While it lives, the shell opens files with `extension` (".txt") through `command` (with
-// "%1" for the file); the earlier association comes back when it goes.
+// "%1" for the file) for `verb`; the earlier association comes back when it goes.
 class FileTypeHandler {
   public:
-    FileTypeHandler(const std::string& extension, const std::string& command);
+    FileTypeHandler(const std::string& extension, const std::string& command,
+                    const std::string& verb = "open");
     ~FileTypeHandler();
     FileTypeHandler(const FileTypeHandler&) = delete;
     FileTypeHandler& operator=(const FileTypeHandler&) = delete;

@@ -100,6 +100,56 @@ TEST_F(RunnerTest, TypedProgramWithArgumentsStartsInTheDefaultStartPath) {
     EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
 }
 
+TEST_F(RunnerTest, VariablesAreExpandedAndTheHistoryKeepsThemAsTyped) {
+    // The program inherits this process's environment.
+    ASSERT_TRUE(SetEnvironmentVariableA("ZANTREL_E2E_BIN", ExeDir().c_str()));
+    ASSERT_TRUE(SetEnvironmentVariableA("ZANTREL_E2E_DIR", dir.c_str()));
+    const std::string record = dir + "\\variables.txt";
+    files.push_back(record);
+    const std::string line =
+        "\"%ZANTREL_E2E_BIN%\\recorder.exe\" %ZANTREL_E2E_DIR%\\variables.txt %UNDEFINED_E2E%";
+    StartReady();
+    Enter(line);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
+    EXPECT_NE(std::string::npos, ReadRecord(record).commandLine.find(" %UNDEFINED_E2E%"))
+        << ReadRecord(record).commandLine;
+    EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
+}
+
+TEST_F(RunnerTest, ControlShiftEnterRunsThroughRunasWithProgramAndParametersApart) {
+    std::string record;
+    RecorderLine("runas", &record);
+    const FileTypeHandler handler(".zrunas", recorder + " " + record + " verb:runas \"%1\" %*",
+                                  "runas");
+    ASSERT_TRUE(handler.ok());
+    const std::string document = startDir + "\\admin doc.zrunas";  // a path with a space
+    files.push_back(document);
+    ASSERT_TRUE(WriteFile(document, "x"));
+    const std::string line = document + " one two";
+    StartReady();
+    SetComboText(window, line);
+    PressKeys({VK_CONTROL, VK_SHIFT}, VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the runas verb was not used";
+    EXPECT_NE(std::string::npos,
+              ReadRecord(record).commandLine.find("verb:runas \"" + document + "\" one two"))
+        << ReadRecord(record).commandLine;
+    EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{line}; }));
+}
+
+TEST_F(RunnerTest, AliasTakesTheRestOfTheLineAsArguments) {
+    std::string record;
+    ASSERT_TRUE(
+        SetStoredAlias(0, "g", RecorderLine("args", &record) + " <%2|%1> [%s]", startDir, 0));
+    StartReady();
+    Enter("g red fox");
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
+    EXPECT_NE(std::string::npos, ReadRecord(record).commandLine.find(" args <fox|red> [red fox]"))
+        << ReadRecord(record).commandLine;
+    EXPECT_EQ(startDir, ReadRecord(record).directory);
+    EXPECT_TRUE(
+        WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{"g red fox"}; }));
+}
+
 TEST_F(RunnerTest, MultiCommandAliasLaunchesEveryPieceInOrder) {
     std::string first, second, third;
     const std::string command = ShortRecorderLine("one", &first) + "*" +

@@ -1,4 +1,5 @@
-// Not a test: takes the README's pictures of the Settings dialog and the New Alias dialog.
+// Not a test: takes the README's pictures of the Settings dialog, the New Alias dialog and
+// the suggestion list.
 // scripts/screenshot.sh runs it with ZANTREL_SHOTS set to the folder for the pictures.
 #include <gtest/gtest.h>
 
@@ -12,19 +13,15 @@ using namespace e2e;
 
 namespace {
 
-// Writes what the screen shows of the client area of `window` as a 24-bit BMP file. (With
-// no window manager on the virtual display, nobody draws the frame and caption.)
-bool SaveWindowPicture(HWND window, const std::string& path) {
-    RECT client;
-    GetClientRect(window, &client);
-    const POINT origin = ClientOrigin(window);
-    const int width = client.right;
-    const int height = client.bottom;
+// Writes what the screen shows in `area` (screen coordinates) as a 24-bit BMP file.
+bool SaveScreenPicture(const RECT& area, const std::string& path) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     SelectObject(memory, old);
 
     BITMAPINFOHEADER info;
@@ -58,6 +55,16 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     return std::fclose(out) == 0;
 }
 
+// The client area of `window`. (With no window manager on the virtual display, nobody draws
+// the frame and caption.)
+bool SaveWindowPicture(HWND window, const std::string& path) {
+    RECT client;
+    GetClientRect(window, &client);
+    const POINT origin = ClientOrigin(window);
+    const RECT area = {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+    return SaveScreenPicture(area, path);
+}
+
 class Screenshot : public DialogTest {};
 
 TEST_F(Screenshot, DISABLED_SettingsAndNewAlias) {
@@ -85,6 +92,32 @@ TEST_F(Screenshot, DISABLED_SettingsAndNewAlias) {
     ClickNow(GetDlgItem(editor, editor_id::kMaximized));
     Sleep(1000);
     ASSERT_TRUE(SaveWindowPicture(editor, std::string(folder) + "\\new-alias.bmp"));
+}
+
+// The command window with its suggestion list open below the box.
+TEST_F(Screenshot, DISABLED_Suggestions) {
+    const char* folder = std::getenv("ZANTREL_SHOTS");
+    ASSERT_NE(nullptr, folder) << "ZANTREL_SHOTS names the folder for the pictures";
+    MakeReturningUser();
+    ASSERT_TRUE(SetStoredAlias(0, "notes", "notepad.exe C:\\notes\\todo.txt", "C:\\", 0));
+    ASSERT_TRUE(SetStoredAlias(1, "nightly", "C:\\build\\nightly.cmd", "C:\\build", 2));
+    ASSERT_TRUE(SetString(kHistoryKey, "0", "notepad C:\\notes\\todo.txt"));
+    ASSERT_TRUE(SetString(kHistoryKey, "1", "https://corvath.example/zantrel"));
+    ASSERT_TRUE(SetString(kHistoryKey, "2", "nslookup corvath.example"));
+    Start();
+    ASSERT_TRUE(WaitUntil([&] { return IsShown(window) && GetForegroundWindow() == window; }));
+    TypeText("n");
+    HWND list = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        list = FindTopWindow(app.Pid(), "Static", true);  // Wine's suggestion list
+        return list != nullptr;
+    }));
+    Sleep(1000);  // painted
+    RECT area = WindowRect(window);
+    const RECT below = WindowRect(list);
+    area.bottom = below.bottom + 1;
+    area.right = area.right > below.right ? area.right : below.right;
+    ASSERT_TRUE(SaveScreenPicture(area, std::string(folder) + "\\suggestions.bmp"));
 }
 
 }  // namespace

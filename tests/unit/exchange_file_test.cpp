@@ -210,6 +210,7 @@ TEST_F(ExchangeFileTest, ExportThenImportGivesTheSameAliasesInOrder) {
         {"cr\rinside", "ends with cr\r", "\rstarts with cr", 7},
         {"  spaced  ", "  cmd  ", "  path  ", 1},
         {"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1", "\xE6\x96\x87.exe", "C:\\\xE6\x96\x87", 0},
+        {"g", "https://search.example/?q=%s*ssh.exe %1 %9", "%USERPROFILE%", 0},
     };
     AliasList source;
     Fill(source, aliases);

@@ -1,9 +1,11 @@
 // The command runner's rules, driven through a host that records every step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,39 @@ class RecordingHost : public RunnerHost {
             launchResults.pop_front();
         }
         return result;
+    }
+    std::deque<ElevatedLaunch> elevatedResults;      // started when used up
+    std::vector<std::string> files;                  // what FileExists finds
+    std::map<std::string, std::string> environment;  // %NAME% of these expand; others stay
+    ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* dir,
+                                  int show) override {
+        launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
+                           std::to_string(show));
+        events.push_back("runas(" + std::string(program) + ")");
+        const ElevatedLaunch result =
+            elevatedResults.empty() ? ElevatedLaunch::kStarted : elevatedResults.front();
+        if (!elevatedResults.empty()) {
+            elevatedResults.pop_front();
+        }
+        return result;
+    }
+    bool FileExists(const char* path) override {
+        return std::find(files.begin(), files.end(), path) != files.end();
+    }
+    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
+        std::string out;
+        for (const char* p = text; *p != '\0';) {
+            const char* end = *p == '%' ? std::strchr(p + 1, '%') : nullptr;
+            const auto found = end ? environment.find(std::string(p + 1, end)) : environment.end();
+            out += found != environment.end() ? found->second : std::string(1, *p);
+            p = found != environment.end() ? end + 1 : p + 1;
+        }
+        CopyText(buffer, out.c_str(), static_cast<std::size_t>(capacity));
+        return out.size() < static_cast<std::size_t>(capacity);
+    }
+    void ReportLaunchFailure(int shellCode, int createCode) override {
+        events.push_back("failure(" + std::to_string(shellCode) + "," + std::to_string(createCode) +
+                         ")");
     }
     bool EndSession(std::uint32_t flags) override {
         events.push_back("session(" + std::to_string(flags) + ")");
@@ -562,6 +597,89 @@ TEST(Runner, LongSessionLikeTextIsNoSessionCommand) {
     f.Run(typed);
     EXPECT_EQ(f.host.Count("session("), 0) << Join(f.host.events);
     EXPECT_EQ(Join(f.host.launches), Join({typed.substr(0, 260) + "|C:\\|1"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// Variables are expanded piece by piece once the line is cut, in commands and start
+// directories. Control+Shift+Enter launches each piece through "runas", the program apart
+// from its parameters as process creation finds it. An alias with placeholders takes the
+// rest of the line as its arguments.
+
+struct LaunchCase {
+    const char* text;
+    bool elevated;
+    std::vector<std::string> launches;  // "line|dir|show" or "runas program|parameters|dir|show"
+};
+
+class Launches : public ::testing::TestWithParam<LaunchCase> {};
+
+TEST_P(Launches, ExpandedAndSplit) {
+    const LaunchCase& c = GetParam();
+    Fixture f;
+    std::strcpy(f.settings.StartPath, "%HOME%\\s");
+    f.host.environment = {{"HOME", "C:\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
+    f.host.files = {"C:\\my docs\\a b.txt", "C:\\App\\app.exe"};
+    ASSERT_TRUE(AddAlias(f.aliases, "home", "explorer %HOME%*%STAR%", "%HOME%", kStateMaximized));
+    ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
+    ASSERT_TRUE(AddAlias(f.aliases, "ssh", "ssh.exe %1 -p %2", "D:\\", kStateMinimized));
+    ASSERT_TRUE(AddAlias(f.aliases, "two", "open %1*mailto:%2", "", kStateNormal));
+    f.host.box = c.text;
+    RunCommandBox(f.host, f.aliases, f.settings, c.elevated);
+    EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << c.text;
+    EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Launches,
+    ::testing::Values(
+        LaunchCase{"notepad %HOME%\\a.txt", false, {"notepad C:\\me\\a.txt|C:\\me\\s|1"}},
+        LaunchCase{"%UNDEFINED%\\x", false, {"%UNDEFINED%\\x|C:\\me\\s|1"}},
+        LaunchCase{"%STAR%", false, {"x*y|C:\\me\\s|1"}},
+        LaunchCase{"%CMD%", false, {"!logoff|C:\\me\\s|1"}},
+        LaunchCase{"home", false, {"explorer C:\\me|C:\\me|3", "x*y|C:\\me|3"}},
+        LaunchCase{"home", true, {"runas explorer|C:\\me|C:\\me|3", "runas x*y||C:\\me|3"}},
+        LaunchCase{
+            "\"C:\\x y\\p.exe\"  -a \"b\"", true, {"runas C:\\x y\\p.exe|-a \"b\"|C:\\me\\s|1"}},
+        LaunchCase{"\"C:\\unclosed x", true, {"runas C:\\unclosed x||C:\\me\\s|1"}},
+        LaunchCase{"C:\\my docs\\a b.txt 2", true, {"runas C:\\my docs\\a b.txt|2|C:\\me\\s|1"}},
+        LaunchCase{"C:\\my docs\\b.txt 2", true, {"runas C:\\my|docs\\b.txt 2|C:\\me\\s|1"}},
+        LaunchCase{"C:\\App\\app -x", true, {"runas C:\\App\\app|-x|C:\\me\\s|1"}},
+        LaunchCase{"g red fox", false, {"https://search.example/?q=red%20fox||1"}},
+        LaunchCase{"G  red  fox ", false, {"https://search.example/?q=red%20%20fox%20||1"}},
+        LaunchCase{"g a&b #c+d~", false, {"https://search.example/?q=a%26b%20%23c%2Bd~||1"}},
+        LaunchCase{"g %HOME%", false, {"https://search.example/?q=C%3A%5Cme||1"}},
+        LaunchCase{"ssh \"web 1\"  22 x", false, {"ssh.exe web 1 -p 22|D:\\|2"}},
+        LaunchCase{"ssh web1", false, {"ssh.exe web1 -p |D:\\|2"}},
+        LaunchCase{"ssh", false, {"ssh.exe  -p |D:\\|2"}},
+        LaunchCase{"two a*b c@d", false, {"open a*b||1", "mailto:c%40d||1"}},
+        LaunchCase{"home docs", false, {"home docs|C:\\me\\s|1"}}),
+    [](const ::testing::TestParamInfo<LaunchCase>& i) {
+        return std::to_string(i.index) + "_" + case_name::FromText(i.param.text);
+    });
+
+// A command or start directory that would exceed 260 characters once expanded: nothing of
+// the line starts, the failure is shown once and the text stays.
+TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
+    const std::vector<std::pair<std::string, const char*>> cases = {
+        {"a*%LONG%123456", ""}, {"b", "%LONG%%LONG%"}, {"g " + std::string(90, '&'), ""}};
+    for (const auto& [typed, startPath] : cases) {
+        Fixture f;
+        f.host.environment = {{"LONG", std::string(255, 'x')}};
+        std::strcpy(f.settings.StartPath, startPath);
+        ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
+        f.Run(typed);
+        EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}));
+        EXPECT_EQ(f.host.box, typed);
+    }
+}
+
+// Declined: no second prompt, nothing recorded, the text stays.
+TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
+    Fixture f;
+    f.host.elevatedResults = {ElevatedLaunch::kCancelled};
+    f.host.box = "a*b";
+    RunCommandBox(f.host, f.aliases, f.settings, true);
+    EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "runas(a)", "restore"}));
 }
 
 }  // namespace

@@ -131,6 +131,16 @@ class NullHost final : public RunnerHost {
         ++launches;
         return true;
     }
+    ElevatedLaunch LaunchElevated(const char*, const char*, const char*, int) override {
+        ++launches;
+        return ElevatedLaunch::kStarted;
+    }
+    bool FileExists(const char*) override { return false; }
+    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
+        lstrcpynA(buffer, text, capacity);
+        return true;
+    }
+    void ReportLaunchFailure(int, int) override {}
     bool EndSession(std::uint32_t) override { return true; }
     void AddToHistory(const char*) override {}
     void FillHistoryList() override {}

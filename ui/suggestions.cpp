@@ -1,0 +1,88 @@
+#include "ui/suggestions.h"
+
+#include <cstring>
+
+namespace {
+
+bool IsDriveRoot(const char* path) {
+    const char c = path[0];
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && path[1] == ':' && path[2] == '\\';
+}
+
+bool StartsWith(const char* text, const char* prefix) {
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// Appends `source` to the text in `target` (kTextBuffer bytes); false when it does not fit.
+bool Append(char* target, const char* source) {
+    const std::size_t used = std::strlen(target);
+    if (used + std::strlen(source) > static_cast<std::size_t>(kTextChars)) {
+        return false;
+    }
+    std::strcpy(target + used, source);
+    return true;
+}
+
+}  // namespace
+
+bool AddSuggestion(Suggestions& list, const char* text) {
+    if (list.count == kMaxSuggestions) {
+        return false;
+    }
+    for (int i = 0; i < list.count; ++i) {
+        if (TextEqualNoCase(list.items[i], text)) {
+            return true;
+        }
+    }
+    CopyText(list.items[list.count++], text, kTextBuffer);
+    return list.count < kMaxSuggestions;
+}
+
+void SuggestNames(const char* typed, const AliasList& aliases, const CommandHistory& history,
+                  Suggestions& list) {
+    list.count = 0;
+    if (typed[0] == '\0') {
+        return;
+    }
+    for (const AliasRecord* alias = FirstAlias(aliases); alias != nullptr; alias = alias->Next) {
+        if (TextStartsWithNoCase(alias->Name, typed) && !AddSuggestion(list, alias->Name)) {
+            return;
+        }
+    }
+    for (const char* entry : history.Slots) {
+        if (entry[0] != '\0' && TextStartsWithNoCase(entry, typed) && !AddSuggestion(list, entry)) {
+            return;
+        }
+    }
+}
+
+bool FolderToList(const char* typed, const char* startFolder, FolderQuery& query) {
+    const char* path = typed[0] == '"' ? typed + 1 : typed;
+    const char* last = std::strrchr(path, '\\');
+    if (last == nullptr || StartsWith(path, "\\\\") || std::strpbrk(last, "*?\"") != nullptr) {
+        return false;
+    }
+    CopyText(query.shown, typed, static_cast<std::size_t>(last + 1 - typed) + 1);
+    CopyText(query.partial, last + 1, kTextBuffer);
+    query.folder[0] = '\0';
+    if (StartsWith(path, ".\\") || StartsWith(path, "..\\")) {
+        if (startFolder[0] != '\0' && (!Append(query.folder, startFolder) ||
+                                       (query.folder[std::strlen(query.folder) - 1] != '\\' &&
+                                        !Append(query.folder, "\\")))) {
+            return false;
+        }
+    } else if (!IsDriveRoot(path)) {
+        return false;
+    }
+    return Append(query.folder, query.shown + (path - typed));
+}
+
+bool AddFolderEntry(Suggestions& list, const FolderQuery& query, const char* name, bool isFolder) {
+    char entry[kTextBuffer];
+    CopyText(entry, query.shown, sizeof entry);
+    if (!TextStartsWithNoCase(name, query.partial) || !Append(entry, name) ||
+        (isFolder && !Append(entry, "\\"))) {
+        return list.count < kMaxSuggestions;
+    }
+    return AddSuggestion(list, entry);
+}
