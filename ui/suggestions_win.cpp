@@ -8,6 +8,7 @@
 #include <shldisp.h>
 #include <shobjidl.h>
 
+#include "res/resource.h"
 #include "state/process_win.h"
 #include "ui/suggestions.h"
 
@@ -223,7 +224,7 @@ void UpdateSuggestions(bool justAttached) {
         return;
     }
     char typed[kTextBuffer];
-    GetWindowTextA(g_edit, typed, sizeof typed);
+    ReadItemText(g_app.window, IDC_COMMAND_BOX, typed, sizeof typed);
     char highlighted[kTextBuffer];
     // Moving through the list puts each suggestion into the box: no new text.
     if (ListOpen(highlighted) && lstrcmpA(highlighted, typed) == 0) {
