@@ -147,11 +147,12 @@ bool MemoryRegistry::DeleteValue(RegKey key, const char* name) {
     if (!CountMutation("DeleteValue " + where + " " + name)) {
         return false;
     }
-    ++generation_;
-    if (found == keys_.end() || !handle->writable || found->second.values.erase(Fold(name)) == 0) {
+    if (found == keys_.end() || !handle->writable) {
         log_.back() = "FAILED " + log_.back();
         return false;
     }
+    ++generation_;
+    found->second.values.erase(Fold(name));  // a value that is not there is gone all the same
     return true;
 }
 
