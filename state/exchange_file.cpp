@@ -137,7 +137,10 @@ bool ImportFrom(AliasList& list, ByteSource& source) {
         if (endedBeforeState || (stateLength == 0 && !stateBreak)) {
             break;
         }
-        adder.Add(name, command, startPath, ParseWindowState(line));  // duplicates skipped
+        // Names already used and session command names are skipped.
+        if (!IsSessionCommandName(name)) {
+            adder.Add(name, command, startPath, ParseWindowState(line));
+        }
     }
     return true;
 }

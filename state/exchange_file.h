@@ -30,9 +30,10 @@ constexpr char kExchangeVersion[] = "Version 1.23";
 bool ExportAliases(const AliasList& list, const char* path);
 
 // Adds the aliases of the file at `path` after those already in `list`, in file order.
-// Names already used (without regard to letter case) are skipped silently, and a record cut
-// short by the end of the data is not added. False, with nothing added, when the file cannot
-// be opened or its first line is not exactly the header; true otherwise.
+// Names already used and session command names (both without regard to letter case) are
+// skipped silently, and a record cut short by the end of the data is not added. False, with nothing
+// added, when the file cannot be opened or its first line is not exactly the header; true
+// otherwise.
 bool ImportAliases(AliasList& list, const char* path);
 
 // The same import over `size` bytes in memory: the file version reads through this code.

@@ -349,7 +349,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"a\rb", "c\r", "\rd", 2}}},
         ImportCase{"duplicate_in_file_skipped",
                    kHead + Record(0, kEd) + Record(1, {"ED", "x", "y", 2}) + Record(2, kCalc),
-                   {kEd, kCalc}}),
+                   {kEd, kCalc}},
+        ImportCase{"session_command_names_skipped",
+                   kHead + Record(0, {"!Shutdown", "x", "", 0}) + Record(1, kEd) +
+                       Record(2, {"!REBOOT", "x", "", 0}) + Record(3, {"!logoff", "x", "", 0}) +
+                       Record(4, {"!logoff2", "x", "", 0}),
+                   {kEd, {"!logoff2", "x", "", 0}}}),
     CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
