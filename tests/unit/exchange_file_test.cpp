@@ -3,9 +3,13 @@
 #include "state/exchange_file.h"
 #include "case_name.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdint>
 #include <cstdio>
@@ -546,6 +550,47 @@ TEST_F(ExchangeFileTest, ExportToAFolderPathFailsAndLeavesItAlone) {
     ASSERT_EQ(stat(folder.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
 }
+
+// A file system that fails a write part of the way (the file-size limit, natively): the
+// export says so, and the file it was to replace keeps its bytes, with nothing beside it.
+class ExportFailsTest : public ExchangeFileTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ExportFailsTest, KeepsTheOldFile) {
+    AliasList list;
+    for (int i = 0; i < GetParam(); ++i) {
+        const std::string name = "alias " + std::to_string(i);
+        Fill(list, {{name, std::string(260, 'c'), "C:\\", 0}});
+    }
+    const std::string path = Write("the old aliases");
+    struct rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit small = before;
+    small.rlim_cur = 100;
+    void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool exported = ExportAliases(list, path.c_str());
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, handler);
+
+    EXPECT_FALSE(exported);
+    EXPECT_EQ(Read(path), "the old aliases");
+    std::vector<std::string> files;
+    DIR* dir = opendir(dir_.c_str());
+    ASSERT_NE(dir, nullptr);
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] != '.') {
+            files.push_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    EXPECT_EQ(files, std::vector<std::string>{"aliases.dat"});
+}
+
+// One alias stays in the C library's buffer until the close; forty fill it several times.
+INSTANTIATE_TEST_SUITE_P(Exchange, ExportFailsTest, ::testing::Values(1, 40),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return info.param == 1 ? "at_the_close" : "in_a_write";
+                         });
 
 TEST_F(ExchangeFileTest, ExportToReadOnlyFileFailsAndLeavesItAlone) {
     if (geteuid() == 0) {

@@ -155,9 +155,11 @@ TEST_F(ExchangeFileWinTest, PathsThatCannotBeOpenedGiveFalse) {
     EXPECT_EQ(GetFileAttributesA(PathOf("no such folder").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(ExchangeFileWinTest, ExportWhileAnotherProgramReadsTheFile) {
-    // The export opens the file with no sharing restrictions of its own; a reader that
-    // shares writing does not stop it.
+TEST_F(ExchangeFileWinTest, FileThatAnotherProgramHoldsOpenIsNotReplaced) {
+    // The export writes a new file and renames it over the old one, which Windows refuses
+    // while another program has the old one open, even one that shares writing and
+    // deleting (Wine does the same): the export fails, and the file keeps its bytes, with
+    // nothing left beside it, until that program lets go.
     std::string path = PathOf("shared.dat");
     WriteBytes(path, "old");
     HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ,
@@ -165,8 +167,20 @@ TEST_F(ExchangeFileWinTest, ExportWhileAnotherProgramReadsTheFile) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE) << GetLastError();
     AliasList list;
-    EXPECT_TRUE(ExportAliases(list, path.c_str()));
+    EXPECT_FALSE(ExportAliases(list, path.c_str()));
     CloseHandle(reader);
+    EXPECT_EQ(ReadBytes(path), "old");
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(PathOf("*.*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    std::string files;
+    do {
+        files += found.cFileName[0] != '.' ? std::string(found.cFileName) + " " : "";
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    EXPECT_EQ(files, "shared.dat ");
+
+    EXPECT_TRUE(ExportAliases(list, path.c_str()));
     EXPECT_EQ(ReadBytes(path), "Zantrel Alias Data\r\nVersion 1.23");
 }
 
