@@ -11,6 +11,7 @@
 // the key, the kind of name, its index, the type, the size and the data (see ReadValue).
 #include <cstdint>
 #include <cstring>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -166,7 +167,9 @@ bool SameState(const AppState& a, const AppState& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
-    MemoryRegistry reg;
+    static std::pmr::unsynchronized_pool_resource memory;
+    MemoryRegistry reg(&memory);
+    reg.keepLog = false;
     const unsigned keys = in.Byte();
     const char* paths[] = {kMainKeyPath, kAliasKeyPath, kHistoryKeyPath};
     for (int i = 0; i < 3; ++i) {
