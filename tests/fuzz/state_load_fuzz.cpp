@@ -165,6 +165,14 @@ bool SameState(const AppState& a, const AppState& b) {
 
 }  // namespace
 
+// Freed memory waits in the sanitizer's quarantine before it is used again, so that a use
+// after free is caught. An input frees a few hundred kilobytes at most and keeps nothing for
+// the next one, so 16 MB catch every such use as surely as the default 256 MB; with these,
+// new memory is met less often, and each input takes fewer page faults.
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=16";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
     static std::pmr::unsynchronized_pool_resource memory;
