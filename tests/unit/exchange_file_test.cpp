@@ -3,13 +3,13 @@
 #include "state/exchange_file.h"
 #include "case_name.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 
 #include <cstdint>
 #include <cstdio>
@@ -575,14 +575,9 @@ TEST_P(ExportFailsTest, KeepsTheOldFile) {
     EXPECT_FALSE(exported);
     EXPECT_EQ(Read(path), "the old aliases");
     std::vector<std::string> files;
-    DIR* dir = opendir(dir_.c_str());
-    ASSERT_NE(dir, nullptr);
-    while (const dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] != '.') {
-            files.push_back(entry->d_name);
-        }
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+        files.push_back(entry.path().filename().string());
     }
-    closedir(dir);
     EXPECT_EQ(files, std::vector<std::string>{"aliases.dat"});
 }
 

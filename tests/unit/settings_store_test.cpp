@@ -591,67 +591,6 @@ INSTANTIATE_TEST_SUITE_P(Table, LaterKeyFails,
                              return case_name::FromTitle(path.substr(path.rfind('\\') + 1));
                          });
 
-// Which call of a save fails, and what the save returns. The saved state is loaded and
-// saved again over a stray alias value, so the save also deletes "A2", which is not there;
-// deleting what is not there is no failure. The save goes on to its last call either way.
-struct SaveResultCase {
-    const char* title;
-    int startup;
-    bool runValueBefore;
-    const char* failing;  // a part of the log line of the call made to fail; null for none
-    bool saved;
-};
-
-void PrintTo(const SaveResultCase& c, std::ostream* os) {
-    *os << c.title;
-}
-
-class SaveResult : public SettingsStore, public testing::WithParamInterface<SaveResultCase> {
-  protected:
-    // The registry before the save, from scratch, and the state loaded from it.
-    void Prepare() {
-        reg.RemoveKey(HKCU, "Software");
-        PutSavedState();
-        reg.PutString(HKCU, kAliasKeyPath, "Note", "stray");
-        if (GetParam().runValueBefore) {
-            reg.PutString(HKCU, kRunKeyPath, kRunValueName, "\"old\\zantrel.exe\"");
-        }
-        Load();
-        state.settings.Startup = static_cast<std::uint8_t>(GetParam().startup);
-        reg.ResetCounters();
-    }
-};
-
-TEST_P(SaveResult, FalseWhenAnyCallFails) {
-    const SaveResultCase& c = GetParam();
-    Prepare();
-    ASSERT_TRUE(Save()) << "without a failure";
-    const std::vector<std::string> clean = reg.Log();
-    int k = 0;
-    for (std::size_t i = 0; c.failing != nullptr && k == 0 && i < clean.size(); ++i) {
-        k = clean[i].find(c.failing) != std::string::npos ? static_cast<int>(i) + 1 : 0;
-    }
-    ASSERT_EQ(k == 0, c.failing == nullptr) << "no call " << c.failing;
-
-    Prepare();
-    reg.FailMutation(k, MemoryRegistry::FailMode::Only);
-    EXPECT_EQ(Save(), c.saved);
-    const std::string& last = reg.Log().back();
-    EXPECT_EQ(last.substr(last.size() - clean.back().size()), clean.back())
-        << "the save stopped early";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SaveResult,
-    testing::Values(SaveResultCase{"nothing fails", 0, false, nullptr, true},
-                    SaveResultCase{"a settings value", 1, false, "Zantrel Hide ", false},
-                    SaveResultCase{"an alias command", 1, false, "Alias C1 ", false},
-                    SaveResultCase{"deleting a stray value", 1, false, "Alias Note", false},
-                    SaveResultCase{"a history value", 1, false, "History 19 ", false},
-                    SaveResultCase{"writing the Run value", 1, false, "Run Zantrel", false},
-                    SaveResultCase{"deleting the Run value", 0, true, "Run Zantrel", false}),
-    case_name::By(&SaveResultCase::title));
-
 struct RunCase {
     const char* title;
     bool valueBefore;
