@@ -597,6 +597,14 @@ TEST_F(ExchangeFileTest, ExportToReadOnlyFileFailsAndLeavesItAlone) {
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     EXPECT_FALSE(ExportAliases(list, path.c_str()));
     EXPECT_EQ(Read(path), "keep me");
+
+    // A file that may be written in a folder that may not: no new file can be made beside
+    // it, so the export fails rather than overwrite the file in place.
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
+    EXPECT_FALSE(ExportAliases(list, path.c_str())) << "read-only folder";
+    EXPECT_EQ(Read(path), "keep me");
+    ASSERT_EQ(chmod(dir_.c_str(), 0755), 0);
 }
 
 }  // namespace
