@@ -26,6 +26,20 @@ bool CommitAndClose(std::FILE* file) {
 }
 
 bool RenameOver(const char* from, const char* to) {
-    // The C runtime's rename refuses a `to` that exists; this replaces it in one step.
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    // The C runtime's rename refuses a `to` that exists; MoveFileExA replaces it in one step.
+    // It fails while another program has either file open, as virus scanners and indexers
+    // do for a moment after a file was written: such a program gets half a second to let go.
+    constexpr int kAttempts = 20;
+    constexpr DWORD kPauseMs = 25;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            attempt == kAttempts) {
+            return false;
+        }
+        Sleep(kPauseMs);
+    }
 }
