@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -174,14 +175,10 @@ TEST_F(ExchangeFileWinTest, FileThatAnotherProgramHoldsOpenIsReplacedOnlyOnceLet
     EXPECT_FALSE(ExportAliases(list, path.c_str()));
     CloseHandle(reader);
     EXPECT_EQ(ReadBytes(path), "old");
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(PathOf("*.*").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
     std::string files;
-    do {
-        files += found.cFileName[0] != '.' ? std::string(found.cFileName) + " " : "";
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+        files += entry.path().filename().string() + " ";
+    }
     EXPECT_EQ(files, "shared.dat ");
 
     reader = openReader();
