@@ -27,7 +27,7 @@ std::string FullPath(RegRoot root, std::string_view path) {
     return RootName(root) + std::string(path);
 }
 
-// Equality without a call of memcmp (see MemoryRegistry::Less).
+// Equality without a call of memcmp, which the fuzzer's hooks make costly.
 bool Same(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
@@ -41,6 +41,10 @@ bool Same(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
+
+bool MemoryRegistry::Equal::operator()(const std::string& a, const std::string& b) const {
+    return Same(a, b);
+}
 
 void MemoryRegistry::Fold(std::string_view text, std::string* folded) {
     std::size_t at = folded->size();
@@ -81,9 +85,9 @@ MemoryRegistry::Key& MemoryRegistry::Create(RegRoot root, std::string_view path)
     for (std::size_t at = full.find('\\', 5); at != std::string::npos;
          at = full.find('\\', at + 1)) {
         const std::string parent = full.substr(0, at);
-        keys_.try_emplace(Folded(parent), Key{parent, Values(memory_)});
+        keys_.try_emplace(Folded(parent), parent, memory_);
     }
-    lastPut_ = &keys_.try_emplace(Folded(full), Key{full, Values(memory_)}).first->second;
+    lastPut_ = &keys_.try_emplace(Folded(full), full, memory_).first->second;
     return *lastPut_;
 }
 
@@ -104,35 +108,63 @@ RegKey MemoryRegistry::NewHandle(Key* key, bool writable) {
     return reinterpret_cast<RegKey>(number);
 }
 
-void MemoryRegistry::Store(Key& key, std::string_view name, RegType type,
-                           const unsigned char* bytes, std::size_t size, bool terminate) {
+MemoryRegistry::Entry* MemoryRegistry::Lookup(const Key& key, std::string_view name) {
     nameScratch_.clear();
     Fold(name, &nameScratch_);
-    auto slot = key.values.try_emplace(nameScratch_);
-    if (slot.second && listing_.key == &key) {
-        listing_.key = nullptr;  // the values after the new one have moved up
+    auto found = key.index.find(nameScratch_);
+    return found == key.index.end() ? nullptr : const_cast<Entry*>(&key.entries[found->second]);
+}
+
+void MemoryRegistry::Store(Key& key, std::string_view name, RegType type,
+                           const unsigned char* bytes, std::size_t size, bool terminate) {
+    Entry* entry = Lookup(key, name);
+    if (entry == nullptr) {
+        if (key.entries.size() > 2 * key.live + 64) {
+            Tidy(key);
+        }
+        key.index.emplace(nameScratch_, key.entries.size());
+        entry = &key.entries.emplace_back(Entry{nameScratch_, {}, {}, true});
+        ++key.live;
     }
-    slot.first->second.first.assign(name);
-    Value& value = slot.first->second.second;
-    value.type = type;
-    value.data.assign(reinterpret_cast<const char*>(bytes), size);
+    entry->name.assign(name);
+    entry->value.type = type;
+    entry->value.data.assign(reinterpret_cast<const char*>(bytes), size);
     if (terminate) {
-        value.data.push_back('\0');
+        entry->value.data.push_back('\0');
     }
 }
 
-void MemoryRegistry::Erase(Key& key, Values::iterator value) {
+void MemoryRegistry::Erase(Key& key, Entry& entry) {
+    const std::size_t at = static_cast<std::size_t>(&entry - key.entries.data());
+    key.index.erase(entry.folded);
+    entry.live = false;
+    --key.live;
     Listing& l = listing_;
     if (l.key == &key) {
-        if (value == l.at) {
-            l.at = key.values.erase(value);  // the next one now stands at the listed index
-            return;
-        }
-        if (l.at == key.values.end() || Less()(value->first, l.at->first)) {
-            --l.index;
+        if (at < l.entry) {
+            --l.index;  // the values after it have moved down by one
+        } else if (at == l.entry) {
+            while (l.entry < key.entries.size() && !key.entries[l.entry].live) {
+                ++l.entry;  // the next one now stands at the listed index
+            }
         }
     }
-    key.values.erase(value);
+}
+
+void MemoryRegistry::Tidy(Key& key) {
+    Entries kept(key.entries.get_allocator());
+    kept.reserve(key.live);
+    key.index.clear();
+    for (Entry& entry : key.entries) {
+        if (entry.live) {
+            key.index.emplace(entry.folded, kept.size());
+            kept.push_back(std::move(entry));
+        }
+    }
+    key.entries.swap(kept);
+    if (listing_.key == &key) {
+        listing_.key = nullptr;
+    }
 }
 
 void MemoryRegistry::Forget(const Key* key) {
@@ -191,16 +223,11 @@ bool MemoryRegistry::CreateKey(RegRoot root, const char* path, RegKey* key) {
 
 bool MemoryRegistry::ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) {
     Key* held = Use(key).key;
-    if (held == nullptr) {
+    const Entry* entry = held != nullptr ? Lookup(*held, name) : nullptr;
+    if (entry == nullptr) {
         return false;
     }
-    nameScratch_.clear();
-    Fold(name, &nameScratch_);
-    auto value = held->values.find(nameScratch_);
-    if (value == held->values.end()) {
-        return false;
-    }
-    const std::string& bytes = value->second.second.data;
+    const std::string& bytes = entry->value.data;
     if (bytes.size() > *size) {
         // Like the real registry: the caller's buffer holds nothing useful afterwards.
         std::memset(data, '#', *size);
@@ -245,11 +272,8 @@ bool MemoryRegistry::DeleteValue(RegKey key, const char* name) {
         MarkFailed();
         return false;
     }
-    nameScratch_.clear();
-    Fold(name, &nameScratch_);
-    auto value = handle.key->values.find(nameScratch_);
-    if (value != handle.key->values.end()) {
-        Erase(*handle.key, value);
+    if (Entry* entry = Lookup(*handle.key, name)) {
+        Erase(*handle.key, *entry);
     }
     return true;  // a value that is not there is gone all the same
 }
@@ -259,27 +283,30 @@ bool MemoryRegistry::ValueCount(RegKey key, std::uint32_t* count) {
     if (held == nullptr) {
         return false;
     }
-    *count = static_cast<std::uint32_t>(held->values.size());
+    *count = static_cast<std::uint32_t>(held->live);
     return true;
 }
 
 bool MemoryRegistry::ValueNameAt(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) {
     const Key* held = Use(key).key;
-    if (held == nullptr || index >= held->values.size()) {
+    if (held == nullptr || index >= held->live) {
         return false;
     }
     Listing& l = listing_;
-    if (l.key == held && l.index == index) {
-        // the same value again
-    } else if (l.key == held && l.index + 1 == index) {
-        ++l.at;
-    } else {
-        l.at = held->values.begin();
-        std::advance(l.at, index);
+    if (l.key != held || (l.index != index && l.index + 1 != index)) {
+        l = Listing{held, 0, 0};  // from the start
+        for (std::uint32_t live = 0;; ++l.entry) {
+            if (held->entries[l.entry].live && live++ == index) {
+                break;
+            }
+        }
+    } else if (l.index + 1 == index) {
+        do {
+            ++l.entry;
+        } while (!held->entries[l.entry].live);
     }
-    l.key = held;
     l.index = index;
-    const std::string& stored = l.at->second.first;
+    const std::string& stored = held->entries[l.entry].name;
     if (stored.size() + 1 > *size) {
         return false;
     }
@@ -349,9 +376,8 @@ void MemoryRegistry::RemoveKey(RegRoot root, std::string_view path) {
 
 void MemoryRegistry::RemoveValue(RegRoot root, std::string_view path, std::string_view name) {
     if (Key* found = Find(root, path, &pathScratch_)) {
-        auto value = found->values.find(Folded(name));
-        if (value != found->values.end()) {
-            Erase(*found, value);
+        if (Entry* entry = Lookup(*found, name)) {
+            Erase(*found, *entry);
         }
     }
 }
@@ -368,16 +394,18 @@ const MemoryRegistry::Value* MemoryRegistry::GetValue(RegRoot root, std::string_
     if (found == nullptr) {
         return nullptr;
     }
-    auto value = found->values.find(Folded(name));
-    return value == found->values.end() ? nullptr : &value->second.second;
+    auto entry = found->index.find(Folded(name));
+    return entry == found->index.end() ? nullptr : &found->entries[entry->second].value;
 }
 
 std::vector<std::string> MemoryRegistry::ValueNames(RegRoot root, std::string_view path) const {
     std::vector<std::string> names;
     std::string folded;
     if (const Key* found = Find(root, path, &folded)) {
-        for (const auto& value : found->values) {
-            names.push_back(value.second.first);
+        for (const Entry& entry : found->entries) {
+            if (entry.live) {
+                names.push_back(entry.name);
+            }
         }
     }
     return names;

@@ -2,15 +2,16 @@
 // behaves like the real one where the store depends on it (keys and value names without
 // regard to letter case, any value type readable, a too-long read fails and leaves the
 // buffer scribbled over, deleting a key with subkeys fails, a handle to a deleted key
-// fails, deleting an absent value succeeds, values listed in the order of their names
-// without regard to case) and can fail on demand: a key that cannot be created, the full
+// fails, deleting an absent value succeeds, values listed in the order they were first
+// written) and can fail on demand: a key that cannot be created, the full
 // access to the machine-wide keys refused, and the k-th mutating call (CreateKey,
 // WriteValue, DeleteValue, DeleteKey) failing alone or together with every one after it,
 // as when the program ends in the middle of a save.
 //
 // It is cheap, because the fuzzer of the load runs thousands of registries a second: a
-// handle points at its key, names are folded into reused buffers, values overwrite their
-// bytes in place, and the log of calls is only written when asked for.
+// handle points at its key, names are folded into reused buffers and looked up by their
+// hash, values overwrite their bytes in place, and the log of calls is only written when
+// asked for.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,8 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "state/registry.h"
@@ -88,35 +91,48 @@ class MemoryRegistry final : public Registry {
     std::size_t KeyCount() const { return keys_.size(); }
 
   private:
-    // The order of folded names, byte by byte: that of std::string, without a call of
-    // memcmp, which the fuzzer's hooks make costly.
-    struct Less {
-        bool operator()(const std::string& a, const std::string& b) const {
-            const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-            for (std::size_t i = 0; i < n; ++i) {
-                if (a[i] != b[i]) {
-                    return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
-                }
+    // Hashing and equality of folded names without a call of memcmp, which the fuzzer's
+    // hooks make costly.
+    struct Hash {
+        std::size_t operator()(const std::string& text) const {
+            std::size_t hash = 14695981039346656037ull;
+            for (char c : text) {
+                hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
             }
-            return a.size() < b.size();
+            return hash;
         }
     };
-    // folded name -> the name as written, and the value
-    using Values = std::pmr::map<std::string, std::pair<std::string, Value>, Less>;
+    struct Equal {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    // A key's values in the order they were first written, as the real registry lists
+    // them; a deleted one stays as a gap until the key is tidied up.
+    struct Entry {
+        std::string folded;
+        std::string name;  // as written
+        Value value;
+        bool live;
+    };
+    using Entries = std::pmr::vector<Entry>;
+    using Index = std::pmr::unordered_map<std::string, std::size_t, Hash, Equal>;
     struct Key {
+        Key(std::string path, std::pmr::memory_resource* memory)
+            : path(std::move(path)), entries(memory), index(Index::allocator_type(memory)) {}
         std::string path;  // as first created, "HKCU\..."
-        Values values;
+        Entries entries;
+        Index index;  // folded name -> its entry
+        std::size_t live = 0;
     };
     struct Handle {
         Key* key;  // null once the key was deleted
         bool writable;
     };
     // The last listed value, so that listing a key one index after the other is linear,
-    // also while the values before it are deleted.
+    // also while values are deleted.
     struct Listing {
         const Key* key = nullptr;
         std::uint32_t index = 0;
-        Values::const_iterator at;
+        std::size_t entry = 0;  // the live entry at `index`
     };
 
     static std::string Folded(std::string_view text);
@@ -130,9 +146,12 @@ class MemoryRegistry final : public Registry {
     Key& Create(RegRoot root, std::string_view path);
     Handle& Use(RegKey key);
     RegKey NewHandle(Key* key, bool writable);
+    // The live entry of `name` in `key`, or null.
+    Entry* Lookup(const Key& key, std::string_view name);
     void Store(Key& key, std::string_view name, RegType type, const unsigned char* bytes,
                std::size_t size, bool terminate);
-    void Erase(Key& key, Values::iterator value);
+    void Erase(Key& key, Entry& entry);
+    void Tidy(Key& key);          // drops the gaps
     void Forget(const Key* key);  // before the key is deleted
     // Counts a mutating call; false when it is made to fail. `describe` gives its log line.
     template <typename Describe>
@@ -141,7 +160,7 @@ class MemoryRegistry final : public Registry {
 
     std::pmr::unsynchronized_pool_resource ownPool_;
     std::pmr::memory_resource* memory_;         // for the values' nodes
-    std::map<std::string, Key, Less> keys_;     // folded full path -> key
+    std::map<std::string, Key> keys_;           // folded full path -> key
     std::map<std::uintptr_t, Handle> handles_;  // open keys by number; RegKey is the number
     std::uintptr_t nextHandle_ = 1;
     std::set<std::string> failCreate_;  // folded paths
