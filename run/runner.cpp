@@ -6,10 +6,11 @@
 
 namespace {
 
-const SessionCommandInfo kSessionCommands[] = {
-    {"!shutdown", kSessionShutdown, "Error shutting down system.", false},
-    {"!reboot", kSessionReboot, "Error restarting system.", false},
-    {"!logoff", kSessionLogoff, "Error logging off.", true},
+// In the order of kSessionCommandNames: "!shutdown", "!reboot", "!logoff".
+const SessionCommandInfo kSessionCommands[kSessionCommandCount] = {
+    {kSessionShutdown, "Error shutting down system.", false},
+    {kSessionReboot, "Error restarting system.", false},
+    {kSessionLogoff, "Error logging off.", true},
 };
 
 // A '*' separates two commands only when something that can start a command follows it.
@@ -193,12 +194,8 @@ bool PrepareCommand(RunnerHost& host, const char* piece, const Arguments* argume
 }  // namespace
 
 const SessionCommandInfo* FindSessionCommand(const char* text) {
-    for (const SessionCommandInfo& command : kSessionCommands) {
-        if (TextEqualNoCase(text, command.text)) {
-            return &command;
-        }
-    }
-    return nullptr;
+    const int index = SessionCommandIndex(text);
+    return index < 0 ? nullptr : &kSessionCommands[index];
 }
 
 int ShowCommandFor(std::uint32_t windowState) {

@@ -69,8 +69,8 @@ class RunnerHost {
     ~RunnerHost() = default;
 };
 
+// What a session command (kSessionCommandNames) does.
 struct SessionCommandInfo {
-    const char* text;     // the command as the user types it, compared without case
     std::uint32_t flags;  // for the session operation
     const char* failure;  // message shown when the operation fails
     bool destroysWindow;  // the program ends after the operation, whatever its result

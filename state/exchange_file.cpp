@@ -1,7 +1,10 @@
 #include "state/exchange_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "state/file_ops.h"
 
 namespace {
 
@@ -220,7 +223,10 @@ bool ImportFrom(AliasList& list, ByteSource& source) {
         if (endedBeforeState || (stateLength == 0 && !stateBreak)) {
             break;
         }
-        adder.Add(name, command, startPath, ParseWindowState(line));  // duplicates skipped
+        // Names already used and session command names are skipped.
+        if (!IsSessionCommandName(name)) {
+            adder.Add(name, command, startPath, ParseWindowState(line));
+        }
     }
     return true;
 }
@@ -257,10 +263,72 @@ class Writer {
 
     void LineBreak() { Bytes("\r\n", 2); }
 
+    bool Failed() const { return failed_; }
+
   private:
     std::FILE* file_;
     bool failed_;
 };
+
+void WriteAliases(Writer& out, const AliasList& list) {
+    out.Text(kExchangeHeader);
+    out.LineBreak();
+    out.Text(kExchangeVersion);
+    unsigned long long number = 0;
+    for (const AliasRecord* alias = FirstAlias(list); alias != nullptr; alias = alias->Next) {
+        out.LineBreak();
+        out.Text("[Alias ");
+        out.Number(number++);
+        out.Text("]");
+        out.LineBreak();
+        out.Field(alias->Name, sizeof(alias->Name));
+        out.LineBreak();
+        out.Field(alias->Command, sizeof(alias->Command));
+        out.LineBreak();
+        out.Field(alias->StartPath, sizeof(alias->StartPath));
+        out.LineBreak();
+        out.Number(alias->WindowState);
+    }
+}
+
+// True when `path` names no file yet, or a file that could be written in place: a
+// read-only file, or one that another program holds without sharing it, stays as it is.
+bool MayWrite(const char* path) {
+    std::FILE* existing = std::fopen(path, "r+b");
+    if (existing == nullptr) {
+        return errno == ENOENT;
+    }
+    std::fclose(existing);
+    return true;
+}
+
+// Creates a new, empty file in the folder of `path` and puts its path into `temporary`
+// (`capacity` bytes). Null when none can be created there.
+std::FILE* CreateFileBeside(const char* path, char* temporary, std::size_t capacity) {
+    std::size_t folder = 0;  // the length of the folder part, separator included
+    for (std::size_t i = 0; path[i] != '\0'; ++i) {
+        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') {
+            folder = i + 1;
+        }
+    }
+    // A short name, so that the path stays within the limits of a path that fits.
+    char name[] = "~zantrel0.tmp";
+    if (folder + sizeof(name) > capacity) {
+        return nullptr;
+    }
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        name[8] = digit;
+        std::memcpy(temporary, path, folder);
+        std::memcpy(temporary + folder, name, sizeof(name));
+        if (std::FILE* file = CreateNewFile(temporary)) {
+            return file;
+        }
+        if (errno != EEXIST) {
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -282,31 +350,24 @@ std::uint32_t ParseWindowState(const char* text) {
 }
 
 bool ExportAliases(const AliasList& list, const char* path) {
-    std::FILE* file = std::fopen(path, "wb");
+    if (!MayWrite(path)) {
+        return false;
+    }
+    // The aliases go to a new file beside the old one, which is replaced only once the new
+    // one is complete: a failed export leaves the old file as it was and nothing beside it.
+    char temporary[kTextBuffer + 16];
+    std::FILE* file = CreateFileBeside(path, temporary, sizeof(temporary));
     if (file == nullptr) {
         return false;
     }
     Writer out(file);
-    out.Text(kExchangeHeader);
-    out.LineBreak();
-    out.Text(kExchangeVersion);
-    unsigned long long number = 0;
-    for (const AliasRecord* alias = FirstAlias(list); alias != nullptr; alias = alias->Next) {
-        out.LineBreak();
-        out.Text("[Alias ");
-        out.Number(number++);
-        out.Text("]");
-        out.LineBreak();
-        out.Field(alias->Name, sizeof(alias->Name));
-        out.LineBreak();
-        out.Field(alias->Command, sizeof(alias->Command));
-        out.LineBreak();
-        out.Field(alias->StartPath, sizeof(alias->StartPath));
-        out.LineBreak();
-        out.Number(alias->WindowState);
+    WriteAliases(out, list);
+    const bool written = !out.Failed();
+    if (CommitAndClose(file) && written && RenameOver(temporary, path)) {
+        return true;
     }
-    std::fclose(file);  // a failure here is not reported: the file was opened
-    return true;
+    std::remove(temporary);
+    return false;
 }
 
 bool ImportAliasesFromMemory(AliasList& list, const void* data, std::size_t size) {

@@ -29,15 +29,19 @@ constexpr char kExchangeHeader[] = "Zantrel Alias Data";
 // CMakeLists.txt) changes, so that files written by any version look alike.
 constexpr char kExchangeVersion[] = "Version 1.23";
 
-// Writes every alias of `list` in list order to the file at `path` (created, or emptied when
-// it exists). False only when the file cannot be opened for writing; once it is open the
-// result is true, even if a later write fails.
+// Writes every alias of `list` in list order to the file at `path`, created or replaced.
+// The aliases are written to a new file in the same folder, which then takes the place of
+// the old one in one step. False when the old file may not be written (read-only, or held by
+// another program), no new file can be created in the folder, a write, the flush or the
+// close fails, or the old file cannot be replaced: the old file then stays as it was, and no
+// other file is left behind.
 bool ExportAliases(const AliasList& list, const char* path);
 
 // Adds the aliases of the file at `path` after those already in `list`, in file order.
-// Names already used (without regard to letter case) are skipped silently, and a record cut
-// short by the end of the data is not added. False, with nothing added, when the file cannot
-// be opened or its first line is not exactly the header; true otherwise.
+// Names already used and session command names (both without regard to letter case) are
+// skipped silently, and a record cut short by the end of the data is not added. False, with nothing
+// added, when the file cannot be opened or its first line is not exactly the header; true
+// otherwise.
 bool ImportAliases(AliasList& list, const char* path);
 
 // The same import over `size` bytes in memory: the file version reads through this code.

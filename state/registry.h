@@ -27,6 +27,7 @@ class Registry {
     virtual bool ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) = 0;
     virtual bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
                             std::uint32_t size) = 0;
+    // Deletes a value. True when it is gone afterwards: deleted, or not there to begin with.
     virtual bool DeleteValue(RegKey key, const char* name) = 0;
     // The number of values the key holds. False when it cannot be told.
     virtual bool ValueCount(RegKey key, std::uint32_t* count) = 0;

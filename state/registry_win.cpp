@@ -53,7 +53,8 @@ bool WinRegistry::WriteValue(RegKey key, const char* name, RegType type, const v
 }
 
 bool WinRegistry::DeleteValue(RegKey key, const char* name) {
-    return RegDeleteValueA(Handle(key), name) == ERROR_SUCCESS;
+    const LSTATUS status = RegDeleteValueA(Handle(key), name);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 bool WinRegistry::ValueCount(RegKey key, std::uint32_t* count) {

@@ -176,17 +176,19 @@ void LoadHistory(Registry& registry, RegKey key, CommandHistory& history) {
     }
 }
 
-void SaveSettings(Registry& registry, RegKey key, const Settings& settings) {
-    WriteNumber(registry, key, "Startup", RegType::Binary, 1, settings.Startup);
-    WriteNumber(registry, key, "Hide", RegType::Binary, 1, settings.Hide);
-    WriteNumber(registry, key, "AfterCommand", RegType::Dword, 4,
-                static_cast<std::uint32_t>(settings.AfterCommand));
-    WriteNumber(registry, key, "LocX", RegType::Dword, 4,
-                static_cast<std::uint32_t>(settings.LocX));
-    WriteNumber(registry, key, "LocY", RegType::Dword, 4,
-                static_cast<std::uint32_t>(settings.LocY));
-    WriteNumber(registry, key, "HotKey", RegType::Binary, 2, settings.HotKey);
-    WriteText(registry, key, "StartPath", settings.StartPath, kTextBuffer);
+// True when every value was written.
+bool SaveSettings(Registry& registry, RegKey key, const Settings& settings) {
+    bool saved = WriteNumber(registry, key, "Startup", RegType::Binary, 1, settings.Startup);
+    saved &= WriteNumber(registry, key, "Hide", RegType::Binary, 1, settings.Hide);
+    saved &= WriteNumber(registry, key, "AfterCommand", RegType::Dword, 4,
+                         static_cast<std::uint32_t>(settings.AfterCommand));
+    saved &= WriteNumber(registry, key, "LocX", RegType::Dword, 4,
+                         static_cast<std::uint32_t>(settings.LocX));
+    saved &= WriteNumber(registry, key, "LocY", RegType::Dword, 4,
+                         static_cast<std::uint32_t>(settings.LocY));
+    saved &= WriteNumber(registry, key, "HotKey", RegType::Binary, 2, settings.HotKey);
+    saved &= WriteText(registry, key, "StartPath", settings.StartPath, kTextBuffer);
+    return saved;
 }
 
 // What writing the aliases over the old values achieved.
@@ -245,8 +247,9 @@ bool IsAliasValueName(const char* name, int count) {
 }
 
 // Deletes, in one walk over the key's values, every value that is not one of the
-// `count` aliases'. Returns how many were deleted.
-std::uint32_t DeleteOtherValues(Registry& registry, RegKey key, int count, std::uint32_t values) {
+// `count` aliases'. Returns how many were deleted; `*failed` is set when a deletion failed.
+std::uint32_t DeleteOtherValues(Registry& registry, RegKey key, int count, std::uint32_t values,
+                                bool* failed) {
     // Value names may be up to 16,383 characters long.
     char name[16384];
     std::uint32_t deleted = 0;
@@ -257,9 +260,12 @@ std::uint32_t DeleteOtherValues(Registry& registry, RegKey key, int count, std::
         if (!registry.ValueNameAt(key, index, name, &size)) {
             break;
         }
-        if (!IsAliasValueName(name, count) && registry.DeleteValue(key, name)) {
+        if (IsAliasValueName(name, count)) {
+            ++index;
+        } else if (registry.DeleteValue(key, name)) {
             ++deleted;  // the next value has moved down to `index`
         } else {
+            *failed = true;
             ++index;
         }
     }
@@ -273,35 +279,64 @@ std::uint32_t DeleteOtherValues(Registry& registry, RegKey key, int count, std::
 //
 // When a name could not be written, the old values stay: those further on may be the only
 // copy of aliases that are still in the list.
-void RemoveOtherAliasValues(Registry& registry, RegKey key, const AliasesWritten& written) {
+//
+// True when no registry call failed here.
+bool RemoveOtherAliasValues(Registry& registry, RegKey key, const AliasesWritten& written) {
     if (!written.names) {
-        return;
+        return true;  // nothing tried
     }
     const std::uint32_t expected = 4u * static_cast<std::uint32_t>(written.count);
     std::uint32_t values = 0;
-    if (!registry.ValueCount(key, &values) || (written.fields && values == expected)) {
-        return;  // nothing else there (or nothing to be learnt about the key)
+    if (!registry.ValueCount(key, &values)) {
+        return false;
+    }
+    if (written.fields && values == expected) {
+        return true;  // nothing else there
     }
     char end[16];
     ValueName(end, 'A', written.count);
+    bool failed = !registry.DeleteValue(key, end);
     char name[kNameBuffer];
-    if (!registry.DeleteValue(key, end) && ReadText(registry, key, end, name, sizeof(name))) {
-        return;  // the old alias there still loads: keep its fields with it
+    if (failed && ReadText(registry, key, end, name, sizeof(name))) {
+        return false;  // the old alias there still loads: keep its fields with it
     }
     for (int walk = 0; walk < 3; ++walk) {
-        if (DeleteOtherValues(registry, key, written.count, values) == 0 ||
-            !registry.ValueCount(key, &values) || values <= expected) {
-            return;
+        if (DeleteOtherValues(registry, key, written.count, values, &failed) == 0) {
+            break;
+        }
+        if (!registry.ValueCount(key, &values)) {
+            return false;
+        }
+        if (values <= expected) {
+            break;
         }
     }
+    return !failed;
 }
 
-void SaveHistory(Registry& registry, RegKey key, const CommandHistory& history) {
+// True when every slot was written.
+bool SaveHistory(Registry& registry, RegKey key, const CommandHistory& history) {
+    bool saved = true;
     for (int slot = 0; slot < kHistorySlots; ++slot) {
         char valueName[16];
         ValueName(valueName, '\0', slot);
-        WriteText(registry, key, valueName, history.Slots[slot], kTextBuffer);
+        saved &= WriteText(registry, key, valueName, history.Slots[slot], kTextBuffer);
     }
+    return saved;
+}
+
+// Writes the Run value while `Startup` is set and deletes it otherwise. True when that
+// worked (a value that is already absent counts as deleted).
+bool SaveRunValue(Registry& registry, RegKey key, const Settings& settings) {
+    if (settings.Startup == 0) {
+        return registry.DeleteValue(key, kRunValueName);
+    }
+    char runText[kLongTextBuffer] = "\"";
+    AppendText(runText, settings.InstallPath, sizeof(runText));
+    AppendText(runText, kProgramFile, sizeof(runText));
+    AppendText(runText, "\"", sizeof(runText));
+    return registry.WriteValue(key, kRunValueName, RegType::String, runText,
+                               static_cast<std::uint32_t>(std::strlen(runText) + 1));
 }
 
 }  // namespace
@@ -369,12 +404,13 @@ bool LoadState(Registry& registry, AppState& state, const char* exeFolder) {
 }
 
 bool SaveState(Registry& registry, const AppState& state) {
-    const Settings& settings = state.settings;
     RegKey key = nullptr;
     if (!registry.CreateKey(RegRoot::CurrentUser, kMainKeyPath, &key)) {
         return false;
     }
-    SaveSettings(registry, key, settings);
+    // From here on a failed call is remembered and the save goes on, so that it still
+    // stores all it can.
+    bool saved = SaveSettings(registry, key, state.settings);
     registry.CloseKey(key);
 
     // The alias key is never deleted: the aliases are written over the old values, and
@@ -382,29 +418,27 @@ bool SaveState(Registry& registry, const AppState& state) {
     // of the way still leaves every alias loadable.
     if (registry.CreateKey(RegRoot::CurrentUser, kAliasKeyPath, &key)) {
         const AliasesWritten written = SaveAliases(registry, key, state.aliases);
-        RemoveOtherAliasValues(registry, key, written);
+        saved &= written.names && written.fields;
+        saved &= RemoveOtherAliasValues(registry, key, written);
         registry.CloseKey(key);
+    } else {
+        saved = false;
     }
 
     if (registry.CreateKey(RegRoot::CurrentUser, kHistoryKeyPath, &key)) {
-        SaveHistory(registry, key, state.history);
+        saved &= SaveHistory(registry, key, state.history);
         registry.CloseKey(key);
+    } else {
+        saved = false;
     }
 
     if (registry.CreateKey(RegRoot::CurrentUser, kRunKeyPath, &key)) {
-        if (settings.Startup != 0) {
-            char runText[kLongTextBuffer] = "\"";
-            AppendText(runText, settings.InstallPath, sizeof(runText));
-            AppendText(runText, kProgramFile, sizeof(runText));
-            AppendText(runText, "\"", sizeof(runText));
-            registry.WriteValue(key, kRunValueName, RegType::String, runText,
-                                static_cast<std::uint32_t>(std::strlen(runText) + 1));
-        } else {
-            registry.DeleteValue(key, kRunValueName);
-        }
+        saved &= SaveRunValue(registry, key, state.settings);
         registry.CloseKey(key);
+    } else {
+        saved = false;
     }
-    return true;
+    return saved;
 }
 
 void ResetAndLoad(Registry& registry, AppState& state, const char* windowsDirectory,

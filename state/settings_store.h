@@ -30,8 +30,9 @@ void ResetState(AppState& state, const char* windowsDirectory);
 // `exeFolder` (the folder of the running program) when that value cannot be read.
 bool LoadState(Registry& registry, AppState& state, const char* exeFolder);
 
-// Writes the whole state. False only when the main key cannot be created; nothing is
-// written then.
+// Writes the whole state. False when any registry call of the save failed (deleting a
+// value that is already absent is no failure). When the main key cannot be created nothing
+// is written; after any later failure the save goes on and stores all it can.
 bool SaveState(Registry& registry, const AppState& state);
 
 // Start-up: ResetState, LoadState and, on a first start, the two default aliases and the

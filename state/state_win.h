@@ -13,7 +13,9 @@ void ResetAndLoadState();
 // system refused it, for example because another program holds it.
 bool RegisterProgramHotKey(WORD hotKey);
 
-// Writes the whole state to the registry; false only when the main key cannot be created.
+// Writes the whole state to the registry; false when any part of it could not be written.
+// Callers that talk to the user then show "Error saving settings."; the saves at the end of
+// the session and at exit ignore the result.
 bool SaveState();
 
 // Refills the command box's drop-down list from the history, slot 0 first.

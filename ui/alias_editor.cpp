@@ -1,15 +1,5 @@
 #include "ui/alias_editor.h"
 
-#include "run/runner.h"
-
-namespace {
-
-bool IsSessionCommandName(const char* name) {
-    return FindSessionCommand(name) != nullptr;
-}
-
-}  // namespace
-
 bool AliasInputComplete(const AliasInput& input) {
     const char command = input.command[0];
     const char startPath = input.startPath[0];

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "state/alias_list.h"
 
@@ -18,11 +20,22 @@ inline bool Terminated(const char* text, std::size_t capacity) {
     return std::memchr(text, '\0', capacity) != nullptr;
 }
 
+// A name with its ASCII letters in lower case: what the native build's comparison without
+// regard to letter case sees of it.
+inline std::string FoldedName(const char* name) {
+    std::string folded = name;
+    for (char& c : folded) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return folded;
+}
+
 // Checks the chain and the records; returns the number of aliases.
 inline std::size_t CheckList(const char* target, const AliasList& list) {
     if (list.Sentinel.Prev != nullptr) {
         Fail(target, "the sentinel has a predecessor");
     }
+    std::set<std::string> names;  // sorted, so that hundreds of aliases cost no quadratic walk
     std::size_t count = 0;
     const AliasRecord* previous = &list.Sentinel;
     for (const AliasRecord* r = FirstAlias(list); r != nullptr; r = r->Next) {
@@ -38,11 +51,15 @@ inline std::size_t CheckList(const char* target, const AliasList& list) {
         if (!Terminated(r->StartPath, sizeof(r->StartPath))) {
             Fail(target, "start path not terminated within its 261 bytes");
         }
-        if (FindAlias(list, r->Name) != r) {
+        if (!names.insert(FoldedName(r->Name)).second) {
             Fail(target, "a name is used twice");
         }
         previous = r;
         ++count;
+    }
+    // The lookup by name walks past every other name to find the last one.
+    if (previous != &list.Sentinel && FindAlias(list, previous->Name) != previous) {
+        Fail(target, "the last alias is not found by its name");
     }
     std::size_t back = 0;
     for (const AliasRecord* r = previous; r != &list.Sentinel; r = r->Prev) {

@@ -4,8 +4,12 @@
 #include "case_name.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include <cstdint>
 #include <cstdio>
@@ -351,7 +355,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"a\rb", "c\r", "\rd", 2}}},
         ImportCase{"duplicate_in_file_skipped",
                    kHead + Record(0, kEd) + Record(1, {"ED", "x", "y", 2}) + Record(2, kCalc),
-                   {kEd, kCalc}}),
+                   {kEd, kCalc}},
+        ImportCase{"session_command_names_skipped",
+                   kHead + Record(0, {"!Shutdown", "x", "", 0}) + Record(1, kEd) +
+                       Record(2, {"!REBOOT", "x", "", 0}) + Record(3, {"!logoff", "x", "", 0}) +
+                       Record(4, {"!logoff2", "x", "", 0}),
+                   {kEd, {"!logoff2", "x", "", 0}}}),
     CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -561,6 +570,42 @@ TEST_F(ExchangeFileTest, ExportToAFolderPathFailsAndLeavesItAlone) {
     EXPECT_TRUE(S_ISDIR(st.st_mode));
 }
 
+// A file system that fails a write part of the way (the file-size limit, natively): the
+// export says so, and the file it was to replace keeps its bytes, with nothing beside it.
+class ExportFailsTest : public ExchangeFileTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ExportFailsTest, KeepsTheOldFile) {
+    AliasList list;
+    for (int i = 0; i < GetParam(); ++i) {
+        const std::string name = "alias " + std::to_string(i);
+        Fill(list, {{name, std::string(260, 'c'), "C:\\", 0}});
+    }
+    const std::string path = Write("the old aliases");
+    struct rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit small = before;
+    small.rlim_cur = 100;
+    void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool exported = ExportAliases(list, path.c_str());
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, handler);
+
+    EXPECT_FALSE(exported);
+    EXPECT_EQ(Read(path), "the old aliases");
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+        files.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(files, std::vector<std::string>{"aliases.dat"});
+}
+
+// One alias stays in the C library's buffer until the close; forty fill it several times.
+INSTANTIATE_TEST_SUITE_P(Exchange, ExportFailsTest, ::testing::Values(1, 40),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return info.param == 1 ? "at_the_close" : "in_a_write";
+                         });
+
 TEST_F(ExchangeFileTest, ExportToReadOnlyFileFailsAndLeavesItAlone) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root writes read-only files; covered by the Win32 tests under Wine";
@@ -571,6 +616,14 @@ TEST_F(ExchangeFileTest, ExportToReadOnlyFileFailsAndLeavesItAlone) {
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     EXPECT_FALSE(ExportAliases(list, path.c_str()));
     EXPECT_EQ(Read(path), "keep me");
+
+    // A file that may be written in a folder that may not: no new file can be made beside
+    // it, so the export fails rather than overwrite the file in place.
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
+    EXPECT_FALSE(ExportAliases(list, path.c_str())) << "read-only folder";
+    EXPECT_EQ(Read(path), "keep me");
+    ASSERT_EQ(chmod(dir_.c_str(), 0755), 0);
 }
 
 }  // namespace

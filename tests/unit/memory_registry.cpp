@@ -1,6 +1,5 @@
 #include "unit/memory_registry.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,19 +17,81 @@ const char* RegTypeName(RegType type) {
     return "?";
 }
 
-std::string MemoryRegistry::Fold(const std::string& text) {
-    std::string folded = text;
-    for (char& c : folded) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+namespace {
+
+const char* RootName(RegRoot root) {
+    return root == RegRoot::CurrentUser ? "HKCU\\" : "HKLM\\";
+}
+
+std::string FullPath(RegRoot root, std::string_view path) {
+    return RootName(root) + std::string(path);
+}
+
+// Equality without a call of memcmp, which the fuzzer's hooks make costly.
+bool Same(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
     }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool MemoryRegistry::Equal::operator()(const std::string& a, const std::string& b) const {
+    return Same(a, b);
+}
+
+void MemoryRegistry::Fold(std::string_view text, std::string* folded) {
+    std::size_t at = folded->size();
+    folded->resize(at + text.size());
+    for (char c : text) {
+        (*folded)[at++] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+}
+
+std::string MemoryRegistry::Folded(std::string_view text) {
+    std::string folded;
+    Fold(text, &folded);
     return folded;
 }
 
-std::string MemoryRegistry::FullPath(RegRoot root, const std::string& path) {
-    return (root == RegRoot::CurrentUser ? "HKCU\\" : "HKLM\\") + path;
+const MemoryRegistry::Key* MemoryRegistry::Find(RegRoot root, std::string_view path,
+                                                std::string* folded) const {
+    folded->clear();
+    Fold(RootName(root), folded);
+    Fold(path, folded);
+    auto found = keys_.find(*folded);
+    return found == keys_.end() ? nullptr : &found->second;
 }
 
-MemoryRegistry::Handle* MemoryRegistry::Use(RegKey key) {
+MemoryRegistry::Key& MemoryRegistry::Create(RegRoot root, std::string_view path) {
+    // Setting up puts many values into one key after the other.
+    if (lastPut_ != nullptr && lastPutRoot_ == root && Same(lastPutPath_, path)) {
+        return *lastPut_;
+    }
+    lastPut_ = Find(root, path, &pathScratch_);
+    lastPutRoot_ = root;
+    lastPutPath_.assign(path);
+    if (lastPut_ != nullptr) {
+        return *lastPut_;
+    }
+    // Parents come into being with their child, as RegCreateKeyEx does.
+    const std::string full = FullPath(root, path);
+    for (std::size_t at = full.find('\\', 5); at != std::string::npos;
+         at = full.find('\\', at + 1)) {
+        const std::string parent = full.substr(0, at);
+        keys_.try_emplace(Folded(parent), parent, memory_);
+    }
+    lastPut_ = &keys_.try_emplace(Folded(full), full, memory_).first->second;
+    return *lastPut_;
+}
+
+MemoryRegistry::Handle& MemoryRegistry::Use(RegKey key) {
     const std::uintptr_t number = reinterpret_cast<std::uintptr_t>(key);
     auto found = handles_.find(number);
     if (found == handles_.end()) {
@@ -38,76 +99,135 @@ MemoryRegistry::Handle* MemoryRegistry::Use(RegKey key) {
         std::fprintf(stderr, "MemoryRegistry: use of a %s key handle\n", what);
         std::abort();
     }
-    return &found->second;
+    return found->second;
 }
 
-RegKey MemoryRegistry::NewHandle(const std::string& folded, bool writable) {
+RegKey MemoryRegistry::NewHandle(Key* key, bool writable) {
     const std::uintptr_t number = nextHandle_++;
-    handles_[number] = Handle{folded, writable};
+    handles_[number] = Handle{key, writable};
     return reinterpret_cast<RegKey>(number);
 }
 
-bool MemoryRegistry::CountMutation(const std::string& description) {
+MemoryRegistry::Entry* MemoryRegistry::Lookup(const Key& key, std::string_view name) {
+    nameScratch_.clear();
+    Fold(name, &nameScratch_);
+    auto found = key.index.find(nameScratch_);
+    return found == key.index.end() ? nullptr : const_cast<Entry*>(&key.entries[found->second]);
+}
+
+void MemoryRegistry::Store(Key& key, std::string_view name, RegType type,
+                           const unsigned char* bytes, std::size_t size, bool terminate) {
+    Entry* entry = Lookup(key, name);
+    if (entry == nullptr) {
+        if (key.entries.size() > 2 * key.live + 64) {
+            Tidy(key);
+        }
+        key.index.emplace(nameScratch_, key.entries.size());
+        entry = &key.entries.emplace_back(Entry{nameScratch_, {}, {}, true});
+        ++key.live;
+    }
+    entry->name.assign(name);
+    entry->value.type = type;
+    entry->value.data.assign(reinterpret_cast<const char*>(bytes), size);
+    if (terminate) {
+        entry->value.data.push_back('\0');
+    }
+}
+
+void MemoryRegistry::Erase(Key& key, Entry& entry) {
+    const std::size_t at = static_cast<std::size_t>(&entry - key.entries.data());
+    key.index.erase(entry.folded);
+    entry.live = false;
+    --key.live;
+    Listing& l = listing_;
+    if (l.key == &key) {
+        if (at < l.entry) {
+            --l.index;  // the values after it have moved down by one
+        } else if (at == l.entry) {
+            while (l.entry < key.entries.size() && !key.entries[l.entry].live) {
+                ++l.entry;  // the next one now stands at the listed index
+            }
+        }
+    }
+}
+
+void MemoryRegistry::Tidy(Key& key) {
+    Entries kept(key.entries.get_allocator());
+    kept.reserve(key.live);
+    key.index.clear();
+    for (Entry& entry : key.entries) {
+        if (entry.live) {
+            key.index.emplace(entry.folded, kept.size());
+            kept.push_back(std::move(entry));
+        }
+    }
+    key.entries.swap(kept);
+    if (listing_.key == &key) {
+        listing_.key = nullptr;
+    }
+}
+
+void MemoryRegistry::Forget(const Key* key) {
+    for (auto& handle : handles_) {
+        if (handle.second.key == key) {
+            handle.second.key = nullptr;
+        }
+    }
+    if (listing_.key == key) {
+        listing_.key = nullptr;
+    }
+    if (lastPut_ == key) {
+        lastPut_ = nullptr;
+    }
+}
+
+template <typename Describe>
+bool MemoryRegistry::CountMutation(Describe describe) {
     ++mutations_;
     const bool fail = failAt_ > 0 &&
                       (failMode_ == FailMode::Only ? mutations_ == failAt_ : mutations_ >= failAt_);
-    log_.push_back((fail ? "FAILED " : "") + description);
+    if (keepLog) {
+        log_.push_back((fail ? "FAILED " : "") + describe());
+    }
     return !fail;
 }
 
-void MemoryRegistry::Create(const std::string& full) {
-    ++generation_;
-    // Parents come into being with their child, as RegCreateKeyEx does.
-    for (std::size_t at = full.find('\\', 5); at != std::string::npos;
-         at = full.find('\\', at + 1)) {
-        const std::string parent = full.substr(0, at);
-        if (keys_.count(Fold(parent)) == 0) {
-            keys_[Fold(parent)].path = parent;
-        }
-    }
-    if (keys_.count(Fold(full)) == 0) {
-        keys_[Fold(full)].path = full;
+void MemoryRegistry::MarkFailed() {
+    if (keepLog) {
+        log_.back() = "FAILED " + log_.back();
     }
 }
 
 bool MemoryRegistry::OpenKey(RegRoot root, const char* path, RegAccess access, RegKey* key) {
-    const std::string folded = Fold(FullPath(root, path));
-    if (keys_.count(folded) == 0) {
+    Key* found = Find(root, path, &pathScratch_);
+    if (found == nullptr ||
+        (root == RegRoot::LocalMachine && access == RegAccess::All && denyFullAccessToMachine)) {
         return false;
     }
-    if (root == RegRoot::LocalMachine && access == RegAccess::All && denyFullAccessToMachine) {
-        return false;
-    }
-    *key = NewHandle(folded, access == RegAccess::All);
+    *key = NewHandle(found, access == RegAccess::All);
     return true;
 }
 
 bool MemoryRegistry::CreateKey(RegRoot root, const char* path, RegKey* key) {
-    const std::string full = FullPath(root, path);
-    if (!CountMutation("CreateKey " + full)) {
+    if (!CountMutation([&] { return "CreateKey " + FullPath(root, path); })) {
         return false;
     }
-    if (failCreate_.count(Fold(path)) != 0 ||
+    if (failCreate_.count(Folded(path)) != 0 ||
         (root == RegRoot::LocalMachine && denyFullAccessToMachine)) {
-        log_.back() = "FAILED " + log_.back();
+        MarkFailed();
         return false;
     }
-    Create(full);
-    *key = NewHandle(Fold(full), true);
+    *key = NewHandle(&Create(root, path), true);
     return true;
 }
 
 bool MemoryRegistry::ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) {
-    Handle* handle = Use(key);
-    auto found = keys_.find(handle->key);
-    if (found == keys_.end()) {
+    Key* held = Use(key).key;
+    const Entry* entry = held != nullptr ? Lookup(*held, name) : nullptr;
+    if (entry == nullptr) {
         return false;
     }
-    auto value = found->second.values.find(Fold(name));
-    if (value == found->second.values.end()) {
-        return false;
-    }
-    const std::vector<unsigned char>& bytes = value->second.second.data;
+    const std::string& bytes = entry->value.data;
     if (bytes.size() > *size) {
         // Like the real registry: the caller's buffer holds nothing useful afterwards.
         std::memset(data, '#', *size);
@@ -123,68 +243,70 @@ bool MemoryRegistry::ReadValue(RegKey key, const char* name, void* data, std::ui
 
 bool MemoryRegistry::WriteValue(RegKey key, const char* name, RegType type, const void* data,
                                 std::uint32_t size) {
-    Handle* handle = Use(key);
-    auto found = keys_.find(handle->key);
-    const std::string where = found != keys_.end() ? found->second.path : handle->key;
-    if (!CountMutation("WriteValue " + where + " " + name + " " + RegTypeName(type) + " " +
-                       std::to_string(size))) {
+    const Handle handle = Use(key);
+    if (!CountMutation([&] {
+            return "WriteValue " +
+                   (handle.key != nullptr ? handle.key->path : std::string("(deleted key)")) + " " +
+                   name + " " + RegTypeName(type) + " " + std::to_string(size);
+        })) {
         return false;
     }
-    if (found == keys_.end() || !handle->writable) {
-        log_.back() = "FAILED " + log_.back();
+    if (handle.key == nullptr || !handle.writable) {
+        MarkFailed();
         return false;
     }
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    ++generation_;
-    found->second.values[Fold(name)] = {name, Value{type, {bytes, bytes + size}}};
+    Store(*handle.key, name, type, static_cast<const unsigned char*>(data), size, false);
     return true;
 }
 
 bool MemoryRegistry::DeleteValue(RegKey key, const char* name) {
-    Handle* handle = Use(key);
-    auto found = keys_.find(handle->key);
-    const std::string where = found != keys_.end() ? found->second.path : handle->key;
-    if (!CountMutation("DeleteValue " + where + " " + name)) {
+    const Handle handle = Use(key);
+    if (!CountMutation([&] {
+            return "DeleteValue " +
+                   (handle.key != nullptr ? handle.key->path : std::string("(deleted key)")) + " " +
+                   name;
+        })) {
         return false;
     }
-    ++generation_;
-    if (found == keys_.end() || !handle->writable || found->second.values.erase(Fold(name)) == 0) {
-        log_.back() = "FAILED " + log_.back();
+    if (handle.key == nullptr || !handle.writable) {
+        MarkFailed();
         return false;
     }
-    return true;
+    if (Entry* entry = Lookup(*handle.key, name)) {
+        Erase(*handle.key, *entry);
+    }
+    return true;  // a value that is not there is gone all the same
 }
 
 bool MemoryRegistry::ValueCount(RegKey key, std::uint32_t* count) {
-    auto found = keys_.find(Use(key)->key);
-    if (found == keys_.end()) {
+    const Key* held = Use(key).key;
+    if (held == nullptr) {
         return false;
     }
-    *count = static_cast<std::uint32_t>(found->second.values.size());
+    *count = static_cast<std::uint32_t>(held->live);
     return true;
 }
 
 bool MemoryRegistry::ValueNameAt(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) {
-    const std::string& folded = Use(key)->key;
-    auto found = keys_.find(folded);
-    if (found == keys_.end() || index >= found->second.values.size()) {
+    const Key* held = Use(key).key;
+    if (held == nullptr || index >= held->live) {
         return false;
     }
-    const auto& values = found->second.values;
     Listing& l = listing_;
-    const bool fresh = l.generation == generation_ && l.key == folded;
-    if (fresh && l.index == index) {
-        // the same value again
-    } else if (fresh && l.index + 1 == index) {
-        ++l.at;
-    } else {
-        l.at = values.begin();
-        std::advance(l.at, index);
+    if (l.key != held || (l.index != index && l.index + 1 != index)) {
+        l = Listing{held, 0, 0};  // from the start
+        for (std::uint32_t live = 0;; ++l.entry) {
+            if (held->entries[l.entry].live && live++ == index) {
+                break;
+            }
+        }
+    } else if (l.index + 1 == index) {
+        do {
+            ++l.entry;
+        } while (!held->entries[l.entry].live);
     }
-    l.key = folded;
     l.index = index;
-    l.generation = generation_;
-    const std::string& stored = l.at->second.first;
+    const std::string& stored = held->entries[l.entry].name;
     if (stored.size() + 1 > *size) {
         return false;
     }
@@ -194,23 +316,20 @@ bool MemoryRegistry::ValueNameAt(RegKey key, std::uint32_t index, char* name, st
 }
 
 bool MemoryRegistry::DeleteKey(RegRoot root, const char* path) {
-    const std::string full = FullPath(root, path);
-    if (!CountMutation("DeleteKey " + full)) {
+    if (!CountMutation([&] { return "DeleteKey " + FullPath(root, path); })) {
         return false;
     }
-    const std::string folded = Fold(full);
-    bool hasSubkeys = false;
-    for (const auto& entry : keys_) {
-        if (entry.first.compare(0, folded.size() + 1, folded + "\\") == 0) {
-            hasSubkeys = true;
-        }
-    }
-    if (keys_.count(folded) == 0 || hasSubkeys) {
-        log_.back() = "FAILED " + log_.back();
+    const Key* found = Find(root, path, &pathScratch_);
+    const std::string prefix = pathScratch_ + "\\";
+    auto next = keys_.lower_bound(prefix);
+    const bool hasSubkeys =
+        next != keys_.end() && next->first.compare(0, prefix.size(), prefix) == 0;
+    if (found == nullptr || hasSubkeys) {
+        MarkFailed();
         return false;
     }
-    ++generation_;
-    keys_.erase(folded);
+    Forget(found);
+    keys_.erase(pathScratch_);
     return true;
 }
 
@@ -219,39 +338,35 @@ void MemoryRegistry::CloseKey(RegKey key) {
     handles_.erase(reinterpret_cast<std::uintptr_t>(key));
 }
 
-void MemoryRegistry::PutKey(RegRoot root, const std::string& path) {
-    Create(FullPath(root, path));
+void MemoryRegistry::PutKey(RegRoot root, std::string_view path) {
+    Create(root, path);
 }
 
-void MemoryRegistry::PutValue(RegRoot root, const std::string& path, const std::string& name,
+void MemoryRegistry::PutValue(RegRoot root, std::string_view path, std::string_view name,
                               RegType type, const std::vector<unsigned char>& data) {
-    const std::string full = FullPath(root, path);
-    Create(full);
-    ++generation_;
-    keys_[Fold(full)].values[Fold(name)] = {name, Value{type, data}};
+    Store(Create(root, path), name, type, data.data(), data.size(), false);
 }
 
-void MemoryRegistry::PutString(RegRoot root, const std::string& path, const std::string& name,
-                               const std::string& text, bool terminated) {
-    std::vector<unsigned char> data(text.begin(), text.end());
-    if (terminated) {
-        data.push_back(0);
-    }
-    PutValue(root, path, name, RegType::String, data);
+void MemoryRegistry::PutString(RegRoot root, std::string_view path, std::string_view name,
+                               std::string_view text, bool terminated) {
+    Store(Create(root, path), name, RegType::String,
+          reinterpret_cast<const unsigned char*>(text.data()), text.size(), terminated);
 }
 
-void MemoryRegistry::PutDword(RegRoot root, const std::string& path, const std::string& name,
+void MemoryRegistry::PutDword(RegRoot root, std::string_view path, std::string_view name,
                               std::uint32_t value) {
-    PutValue(root, path, name, RegType::Dword,
-             {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-              static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)});
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+        static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+    Store(Create(root, path), name, RegType::Dword, bytes, sizeof(bytes), false);
 }
 
-void MemoryRegistry::RemoveKey(RegRoot root, const std::string& path) {
-    const std::string folded = Fold(FullPath(root, path));
-    ++generation_;
+void MemoryRegistry::RemoveKey(RegRoot root, std::string_view path) {
+    Find(root, path, &pathScratch_);
+    const std::string prefix = pathScratch_ + "\\";
     for (auto it = keys_.begin(); it != keys_.end();) {
-        if (it->first == folded || it->first.compare(0, folded.size() + 1, folded + "\\") == 0) {
+        if (it->first == pathScratch_ || it->first.compare(0, prefix.size(), prefix) == 0) {
+            Forget(&it->second);
             it = keys_.erase(it);
         } else {
             ++it;
@@ -259,39 +374,39 @@ void MemoryRegistry::RemoveKey(RegRoot root, const std::string& path) {
     }
 }
 
-void MemoryRegistry::RemoveValue(RegRoot root, const std::string& path, const std::string& name) {
-    auto found = keys_.find(Fold(FullPath(root, path)));
-    if (found != keys_.end()) {
-        ++generation_;
-        found->second.values.erase(Fold(name));
+void MemoryRegistry::RemoveValue(RegRoot root, std::string_view path, std::string_view name) {
+    if (Key* found = Find(root, path, &pathScratch_)) {
+        if (Entry* entry = Lookup(*found, name)) {
+            Erase(*found, *entry);
+        }
     }
 }
 
-bool MemoryRegistry::HasKey(RegRoot root, const std::string& path) const {
-    return keys_.count(Fold(FullPath(root, path))) != 0;
+bool MemoryRegistry::HasKey(RegRoot root, std::string_view path) const {
+    std::string folded;
+    return Find(root, path, &folded) != nullptr;
 }
 
-const MemoryRegistry::Value* MemoryRegistry::GetValue(RegRoot root, const std::string& path,
-                                                      const std::string& name) const {
-    auto found = keys_.find(Fold(FullPath(root, path)));
-    if (found == keys_.end()) {
+const MemoryRegistry::Value* MemoryRegistry::GetValue(RegRoot root, std::string_view path,
+                                                      std::string_view name) const {
+    std::string folded;
+    const Key* found = Find(root, path, &folded);
+    if (found == nullptr) {
         return nullptr;
     }
-    auto value = found->second.values.find(Fold(name));
-    return value == found->second.values.end() ? nullptr : &value->second.second;
+    auto entry = found->index.find(Folded(name));
+    return entry == found->index.end() ? nullptr : &found->entries[entry->second].value;
 }
 
-std::vector<std::string> MemoryRegistry::ValueNames(RegRoot root, const std::string& path) const {
+std::vector<std::string> MemoryRegistry::ValueNames(RegRoot root, std::string_view path) const {
     std::vector<std::string> names;
-    auto found = keys_.find(Fold(FullPath(root, path)));
-    if (found != keys_.end()) {
-        for (const auto& value : found->second.values) {
-            names.push_back(value.second.first);
+    std::string folded;
+    if (const Key* found = Find(root, path, &folded)) {
+        for (const Entry& entry : found->entries) {
+            if (entry.live) {
+                names.push_back(entry.name);
+            }
         }
     }
     return names;
-}
-
-int MemoryRegistry::OpenHandles() const {
-    return static_cast<int>(handles_.size());
 }

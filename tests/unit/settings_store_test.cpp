@@ -54,7 +54,7 @@ std::vector<unsigned char> Bytes(const std::string& text) {
 std::string StoredText(const MemoryRegistry& reg, RegRoot root, const std::string& path,
                        const std::string& name) {
     const MemoryRegistry::Value* v = reg.GetValue(root, path, name);
-    return v == nullptr ? "<missing>" : std::string(v->data.begin(), v->data.end());
+    return v == nullptr ? "<missing>" : v->data;
 }
 
 class SettingsStore : public testing::Test {
@@ -497,14 +497,14 @@ TEST_F(SettingsStore, SaveWritesEveryValueWithItsTypeAndSizeInOrder) {
     EXPECT_EQ(reg.Log(), expected);
 
     const auto bytes = [&](const char* name) {
-        return reg.GetValue(HKCU, kMainKeyPath, name)->data;
+        return reg.GetValue(HKCU, kMainKeyPath, name)->Bytes();
     };
     EXPECT_EQ(bytes("LocX"), (std::vector<unsigned char>{0xfe, 0xff, 0xff, 0xff}));
     EXPECT_EQ(bytes("LocY"), (std::vector<unsigned char>{0xbc, 0x02, 0, 0}));
     EXPECT_EQ(bytes("HotKey"), (std::vector<unsigned char>{0x74, 0x03}));
     EXPECT_EQ(bytes("AfterCommand"), (std::vector<unsigned char>{0xea, 0x03, 0, 0}));
     EXPECT_EQ(bytes("Hide"), (std::vector<unsigned char>{1}));
-    EXPECT_EQ(reg.GetValue(HKCU, kAliasKeyPath, "W0")->data,
+    EXPECT_EQ(reg.GetValue(HKCU, kAliasKeyPath, "W0")->Bytes(),
               (std::vector<unsigned char>{7, 0, 0, 0}));
     EXPECT_EQ(StoredText(reg, HKCU, kRunKeyPath, "Zantrel"),
               std::string("\"C:\\Z\\zantrel.exe\"") + '\0');
@@ -576,17 +576,18 @@ TEST_F(SettingsStore, MainKeyThatCannotBeCreatedWritesNothing) {
     EXPECT_FALSE(Save());
     EXPECT_EQ(reg.Log(),
               (std::vector<std::string>{std::string("FAILED CreateKey HKCU\\") + kMainKeyPath}));
-    EXPECT_EQ(reg.GetValue(HKCU, kMainKeyPath, "LocX")->data,
+    EXPECT_EQ(reg.GetValue(HKCU, kMainKeyPath, "LocX")->Bytes(),
               (std::vector<unsigned char>{0xec, 0xff, 0xff, 0xff}));
 }
 
-// A key after the main one that cannot be created: the save goes on and reports success.
+// A key after the main one that cannot be created: the save reports the failure and still
+// writes the rest.
 class LaterKeyFails : public SettingsStore, public testing::WithParamInterface<const char*> {};
 
-TEST_P(LaterKeyFails, SaveStillTrueAndRestWritten) {
+TEST_P(LaterKeyFails, SaveFalseAndRestWritten) {
     Load();
     reg.FailCreate(GetParam());
-    EXPECT_TRUE(Save()) << GetParam();
+    EXPECT_FALSE(Save()) << GetParam();
     for (const char* path : {kMainKeyPath, kAliasKeyPath, kHistoryKeyPath, kRunKeyPath}) {
         EXPECT_EQ(reg.HasKey(HKCU, path), std::strcmp(path, GetParam()) != 0) << path;
     }

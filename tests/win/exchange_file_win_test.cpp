@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <thread>
 
 #include "state/exchange_file.h"
 
@@ -155,18 +157,37 @@ TEST_F(ExchangeFileWinTest, PathsThatCannotBeOpenedGiveFalse) {
     EXPECT_EQ(GetFileAttributesA(PathOf("no such folder").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(ExchangeFileWinTest, ExportWhileAnotherProgramReadsTheFile) {
-    // The export opens the file with no sharing restrictions of its own; a reader that
-    // shares writing does not stop it.
+TEST_F(ExchangeFileWinTest, FileThatAnotherProgramHoldsOpenIsReplacedOnlyOnceLetGo) {
+    // The export writes a new file and renames it over the old one, which Windows refuses
+    // while another program has the old one open, even one that shares writing and
+    // deleting (Wine does the same): the export fails, and the file keeps its bytes, with
+    // nothing left beside it. A program that lets go within a moment only delays it.
     std::string path = PathOf("shared.dat");
     WriteBytes(path, "old");
-    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto openReader = [&] {
+        return CreateFileA(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE reader = openReader();
     ASSERT_NE(reader, INVALID_HANDLE_VALUE) << GetLastError();
     AliasList list;
-    EXPECT_TRUE(ExportAliases(list, path.c_str()));
+    EXPECT_FALSE(ExportAliases(list, path.c_str()));
     CloseHandle(reader);
+    EXPECT_EQ(ReadBytes(path), "old");
+    std::string files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+        files += entry.path().filename().string() + " ";
+    }
+    EXPECT_EQ(files, "shared.dat ");
+
+    reader = openReader();
+    std::thread letGo([reader] {
+        Sleep(100);
+        CloseHandle(reader);
+    });
+    EXPECT_TRUE(ExportAliases(list, path.c_str()));
+    letGo.join();
     EXPECT_EQ(ReadBytes(path), "Zantrel Alias Data\r\nVersion 1.23");
 }
 

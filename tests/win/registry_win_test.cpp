@@ -218,8 +218,11 @@ INSTANTIATE_TEST_SUITE_P(Table, WriteValue,
 
 TEST_F(WinRegistryTest, DeleteValueAndKey) {
     RegKey key = Open();
-    EXPECT_FALSE(reg_.DeleteValue(key, "none")) << "a missing value";
+    EXPECT_TRUE(reg_.DeleteValue(key, "none")) << "a missing value is gone all the same";
     Put("gone", REG_SZ, {0});
+    RegKey readOnly = Open(RegAccess::Read);
+    EXPECT_FALSE(reg_.DeleteValue(readOnly, "gone")) << "a key opened for reading";
+    reg_.CloseKey(readOnly);
     EXPECT_TRUE(reg_.DeleteValue(key, "gone"));
     DWORD type;
     std::vector<unsigned char> data;
