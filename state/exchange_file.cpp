@@ -76,6 +76,16 @@ class ByteSource {
         }
     }
 
+    // Passes over the byte-order mark that some editors put before UTF-8 text. Only at the
+    // start of the data, where the first block holds all three bytes of the mark.
+    void SkipUtf8Mark() {
+        static const unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
+        if (Peek() != kEndOfData && size_ - pos_ >= sizeof(kMark) &&
+            std::memcmp(data_ + pos_, kMark, sizeof(kMark)) == 0) {
+            pos_ += sizeof(kMark);
+        }
+    }
+
   private:
     bool Refill() {
         if (file_ == nullptr) {
@@ -197,6 +207,9 @@ bool ImportFrom(AliasList& list, ByteSource& source) {
     if (TextIsUtf8()) {
         lines = DataIsUtf8(source) ? LineText::Utf8 : LineText::Legacy;
         source.Rewind();
+        if (lines == LineText::Utf8) {
+            source.SkipUtf8Mark();
+        }
     }
     TextReader reader(source, lines);
     char line[kOtherLimit + 1];

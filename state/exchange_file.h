@@ -12,8 +12,9 @@
 // Every line break is CR LF and the last line has none. The reader takes the file as text
 // (CR LF reads as LF, a byte 1A hex ends the data) over raw bytes, so it behaves the same on
 // every platform. Texts are written as the program holds them, so a UTF-8 program writes
-// UTF-8 without a byte-order mark (ASCII as ever). A UTF-8 program reads a file whose bytes
-// are not UTF-8 as one written in the legacy ANSI code page and converts it. Portable: no
+// UTF-8 without a byte-order mark (ASCII as ever). A UTF-8 program passes over the mark of a
+// UTF-8 file that an editor saved with one, and reads a file whose bytes are not UTF-8 as one
+// written in the legacy ANSI code page and converts it. Portable: no
 // Windows headers.
 #pragma once
 

@@ -275,7 +275,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         HeaderCase{"other_case", "zantrel alias data\r\nVersion 1.23" + Record(0, kCalc), false},
         HeaderCase{"empty_file", "", false},
-        HeaderCase{"byte_order_mark", "\xEF\xBB\xBF" + kHead + Record(0, kCalc), false},
         HeaderCase{"trailing_spaces", "Zantrel Alias Data  \r\nVersion 1.23" + Record(0, kCalc),
                    false},
         HeaderCase{"leading_space", " " + kHead + Record(0, kCalc), false},
@@ -429,8 +428,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"abcdefghijklmnop", "a", "b", 0}, kCalc}}),
     CaseName);
 
-// A UTF-8 file is read as it is, one that is not UTF-8 in the legacy code page (ISO 8859-1
-// natively, Windows-1252 on a Western Windows); long names are cut between characters.
+// A UTF-8 file is read as it is (after its byte-order mark, if an editor put one there), one
+// that is not UTF-8 in the legacy code page (ISO 8859-1 natively, Windows-1252 on a Western
+// Windows); long names are cut between characters.
 INSTANTIATE_TEST_SUITE_P(
     Encodings, ImportRecordsTest,
     ::testing::Values(
@@ -440,6 +440,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9",
                                "c", "p", 1}),
             {{"x\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9\xCE\xA9", "c", "p", 1}}},
+        ImportCase{"utf8_byte_order_mark", "\xEF\xBB\xBF" + kHead + Record(0, kCalc), {kCalc}},
         ImportCase{"legacy",
                    kHead + Record(0, {"x" + std::string(15, '\xE9'), "Caf\xE9", "C:\\", 2}),
                    {{"x\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "Caf\xC3\xA9",
