@@ -71,7 +71,7 @@ void BM_SaveBaseline(benchmark::State& bench) {
         }
     }
     for (auto _ : bench) {
-        RegKey key;
+        RegKey key = nullptr;
         reg.CreateKey(RegRoot::CurrentUser, kMainKeyPath, &key);
         for (const char* name :
              {"Startup", "Hide", "AfterCommand", "LocX", "LocY", "HotKey", "StartPath"}) {
@@ -132,7 +132,7 @@ void BM_LoadBaseline(benchmark::State& bench) {
     }
     char buffer[kTextBuffer];
     for (auto _ : bench) {
-        RegKey key;
+        RegKey key = nullptr;
         reg.OpenKey(RegRoot::LocalMachine, kMainKeyPath, RegAccess::Read, &key);
         reg.OpenKey(RegRoot::CurrentUser, kMainKeyPath, RegAccess::All, &key);
         for (const char* name :

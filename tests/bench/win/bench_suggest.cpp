@@ -18,6 +18,7 @@
 using bench::ExeDir;
 using bench::Median;
 using bench::Now;
+using bench::StartZantrel;
 
 namespace {
 
@@ -100,21 +101,11 @@ int main(int argc, char** argv) {
     SetDword(std::string(kMain) + "\\Alias", "Note", 0);
     SetDword(std::string(kMain) + "\\History", "Note", 0);
 
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof(si));
-    si.cb = sizeof(si);
     PROCESS_INFORMATION zantrel;
-    const std::string exe = ExeDir() + "\\zantrel.exe";
-    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, ExeDir().c_str(),
-                        &si, &zantrel)) {
+    HWND window = StartZantrel(&zantrel, [](HWND w) { return GetForegroundWindow() == w; });
+    if (window == nullptr) {
         std::printf("zantrel.exe did not start\n");
         return 1;
-    }
-    WaitForInputIdle(zantrel.hProcess, 10000);
-    HWND window = nullptr;
-    for (int i = 0; i < 1000 && (window == nullptr || GetForegroundWindow() != window); ++i) {
-        Sleep(10);
-        window = FindWindowA("Zantrel", nullptr);
     }
     HWND box = GetDlgItem(window, 1000);
     Sleep(300);

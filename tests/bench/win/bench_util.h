@@ -18,6 +18,26 @@ inline std::string ExeDir() {
     return dir.substr(0, dir.find_last_of('\\'));
 }
 
+// Starts zantrel.exe from the benchmark's folder and waits until its command window is
+// `ready` (at most ten seconds). Null when it did not start; the caller closes the handles.
+inline HWND StartZantrel(PROCESS_INFORMATION* zantrel, const std::function<bool(HWND)>& ready) {
+    STARTUPINFOA si;
+    ZeroMemory(&si, sizeof(si));
+    si.cb = sizeof(si);
+    const std::string exe = ExeDir() + "\\zantrel.exe";
+    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, ExeDir().c_str(),
+                        &si, zantrel)) {
+        return nullptr;
+    }
+    WaitForInputIdle(zantrel->hProcess, 10000);
+    HWND window = nullptr;
+    for (int i = 0; i < 1000 && (window == nullptr || !ready(window)); ++i) {
+        Sleep(10);
+        window = FindWindowA("Zantrel", nullptr);
+    }
+    return window;
+}
+
 // Seconds on the performance counter.
 inline double Now() {
     LARGE_INTEGER frequency, counter;
