@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "state/file_ops.h"
@@ -17,100 +18,12 @@ constexpr std::size_t kOtherLimit = 99;  // header, version, marker and window-s
 constexpr int kEndOfData = -1;
 constexpr int kCtrlZ = 0x1A;
 
-// Raw bytes, either all in memory or pulled from an open file one block at a time. A read
-// error counts as the end of the data.
-class ByteSource {
-  public:
-    ByteSource(const unsigned char* data, std::size_t size)
-        : file_(nullptr),
-          saved_(nullptr),
-          block_(nullptr),
-          blockSize_(0),
-          data_(data),
-          size_(size),
-          pos_(0) {}
-    ByteSource(std::FILE* file, unsigned char* block, std::size_t blockSize)
-        : file_(file),
-          saved_(file),
-          block_(block),
-          blockSize_(blockSize),
-          data_(block),
-          size_(0),
-          pos_(0) {}
-
-    int Peek() {
-        if (pos_ == size_ && !Refill()) {
-            return kEndOfData;
-        }
-        return data_[pos_];
-    }
-
-    int Take() {
-        int c = Peek();
-        if (c != kEndOfData) {
-            ++pos_;
-        }
-        return c;
-    }
-
-    // The bytes from here to the end of the block in hand (the next block when that one is
-    // used up), all taken at once; 0 at the end of the data.
-    std::size_t TakeBlock(const unsigned char** bytes) {
-        if (pos_ == size_ && !Refill()) {
-            return 0;
-        }
-        *bytes = data_ + pos_;
-        const std::size_t count = size_ - pos_;
-        pos_ = size_;
-        return count;
-    }
-
-    // Back to the first byte. A file read no further than its first block is taken from
-    // the block again; one that cannot go back has no more data.
-    void Rewind() {
-        pos_ = 0;
-        if (saved_ != nullptr && blocks_ > 1) {
-            size_ = 0;
-            blocks_ = 0;
-            file_ = std::fseek(saved_, 0, SEEK_SET) == 0 ? saved_ : nullptr;
-        }
-    }
-
-    // Passes over the byte-order mark that some editors put before UTF-8 text. Only at the
-    // start of the data, where the first block holds all three bytes of the mark.
-    void SkipUtf8Mark() {
-        static const unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
-        if (Peek() != kEndOfData && size_ - pos_ >= sizeof(kMark) &&
-            std::memcmp(data_ + pos_, kMark, sizeof(kMark)) == 0) {
-            pos_ += sizeof(kMark);
-        }
-    }
-
-  private:
-    bool Refill() {
-        if (file_ == nullptr) {
-            return false;
-        }
-        const std::size_t size = std::fread(block_, 1, blockSize_, file_);
-        if (size == 0) {
-            file_ = nullptr;  // end of file or a read error: no more data either way
-            return false;     // (the block in hand stays, for Rewind)
-        }
-        size_ = size;
-        pos_ = 0;
-        ++blocks_;
-        return true;
-    }
-
-    std::FILE* file_;   // null once the file's end was met
-    std::FILE* saved_;  // the file, for Rewind
-    unsigned char* block_;
-    std::size_t blockSize_;
-    const unsigned char* data_;
-    std::size_t size_;
-    std::size_t pos_;
-    std::size_t blocks_ = 0;  // read from the file since the start
-};
+// The largest file the import reads; a larger one is refused. An alias takes at most 574
+// bytes in the file (a marker of up to 18, a name of 16 and two texts of 260 bytes, a
+// window state of 10 digits and five line breaks), so 4 MiB hold more than 7,000 aliases of
+// the longest texts and some 40,000 of usual ones. Aliases are made one at a time in the
+// alias editor, and no list made that way comes near it.
+constexpr std::size_t kFileLimit = 4u << 20;
 
 // What the lines of a file are, as text of the program.
 enum class LineText {
@@ -124,8 +37,8 @@ enum class LineText {
 // character, and a byte 1A hex ends the data. Once the end is met it stays met.
 class TextReader {
   public:
-    TextReader(ByteSource& source, LineText lines)
-        : source_(source), lines_(lines), ended_(false) {}
+    TextReader(const unsigned char* data, std::size_t size, LineText lines)
+        : data_(data), size_(size), pos_(0), lines_(lines), ended_(false) {}
 
     bool Ended() const { return ended_; }
 
@@ -133,13 +46,13 @@ class TextReader {
         if (ended_) {
             return kEndOfData;
         }
-        int c = source_.Take();
-        if (c == kEndOfData || c == kCtrlZ) {
+        if (pos_ == size_ || data_[pos_] == kCtrlZ) {
             ended_ = true;
             return kEndOfData;
         }
-        if (c == '\r' && source_.Peek() == '\n') {
-            source_.Take();
+        const int c = data_[pos_++];
+        if (c == '\r' && pos_ < size_ && data_[pos_] == '\n') {
+            ++pos_;
             return '\n';
         }
         return c;
@@ -176,42 +89,40 @@ class TextReader {
     }
 
   private:
-    ByteSource& source_;
+    const unsigned char* data_;
+    std::size_t size_;
+    std::size_t pos_;
     LineText lines_;
     bool ended_;
 };
 
 // True when the bytes up to the end of the data are well-formed UTF-8 (plain ASCII is).
-bool DataIsUtf8(ByteSource& source) {
+bool DataIsUtf8(const unsigned char* data, std::size_t size) {
     Utf8Check check;
-    const unsigned char* bytes = nullptr;
-    for (std::size_t count = source.TakeBlock(&bytes); count > 0;
-         count = source.TakeBlock(&bytes)) {
-        for (std::size_t i = 0; i < count; ++i) {
-            if (bytes[i] == kCtrlZ) {
-                return check.Complete();
-            }
-            // Plain ASCII between sequences needs no look.
-            if ((bytes[i] >= 0x80 || !check.Complete()) && !check.Take(bytes[i])) {
-                return false;
-            }
+    for (std::size_t i = 0; i < size && data[i] != kCtrlZ; ++i) {
+        // Plain ASCII between sequences needs no look.
+        if ((data[i] >= 0x80 || !check.Complete()) && !check.Take(data[i])) {
+            return false;
         }
     }
     return check.Complete();
 }
 
-bool ImportFrom(AliasList& list, ByteSource& source) {
+bool ImportFrom(AliasList& list, const unsigned char* data, std::size_t size) {
     // A file is never refused for its encoding: what is not UTF-8 was written in the
-    // legacy code page.
+    // legacy code page. A UTF-8 file may begin with the byte-order mark that some editors
+    // put before UTF-8 text.
+    static const unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
     LineText lines = LineText::AsStored;
     if (TextIsUtf8()) {
-        lines = DataIsUtf8(source) ? LineText::Utf8 : LineText::Legacy;
-        source.Rewind();
-        if (lines == LineText::Utf8) {
-            source.SkipUtf8Mark();
+        lines = DataIsUtf8(data, size) ? LineText::Utf8 : LineText::Legacy;
+        if (lines == LineText::Utf8 && size >= sizeof(kMark) &&
+            std::memcmp(data, kMark, sizeof(kMark)) == 0) {
+            data += sizeof(kMark);
+            size -= sizeof(kMark);
         }
     }
-    TextReader reader(source, lines);
+    TextReader reader(data, size, lines);
     char line[kOtherLimit + 1];
     reader.ReadLine(line, kOtherLimit, nullptr);
     if (!TextEqual(line, kExchangeHeader)) {
@@ -316,7 +227,11 @@ bool MayWrite(const char* path) {
 }
 
 // Creates a new, empty file in the folder of `path` and puts its path into `temporary`
-// (`capacity` bytes). Null when none can be created there.
+// (`capacity` bytes): "~zan", eight hexadecimal digits and ".tmp", short so that the path
+// stays within the limits of a path that fits. The number starts from one of the process
+// and the time and moves on past names that are taken, so that files which exports cut
+// short (the program ended half-way) left behind never block one. Null when no file can be
+// created there.
 std::FILE* CreateFileBeside(const char* path, char* temporary, std::size_t capacity) {
     std::size_t folder = 0;  // the length of the folder part, separator included
     for (std::size_t i = 0; path[i] != '\0'; ++i) {
@@ -324,13 +239,17 @@ std::FILE* CreateFileBeside(const char* path, char* temporary, std::size_t capac
             folder = i + 1;
         }
     }
-    // A short name, so that the path stays within the limits of a path that fits.
-    char name[] = "~zantrel0.tmp";
+    char name[] = "~zan00000000.tmp";
     if (folder + sizeof(name) > capacity) {
         return nullptr;
     }
-    for (char digit = '0'; digit <= '9'; ++digit) {
-        name[8] = digit;
+    static std::uint32_t exports = 0;  // two exports within one tick start apart
+    std::uint32_t number = NameSeed() ^ (++exports * 0x9E3779B9u);
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt, ++number) {
+        for (int digit = 0; digit < 8; ++digit) {
+            name[4 + digit] = "0123456789abcdef"[(number >> (28 - 4 * digit)) & 0xF];
+        }
         std::memcpy(temporary, path, folder);
         std::memcpy(temporary + folder, name, sizeof(name));
         if (std::FILE* file = CreateNewFile(temporary)) {
@@ -368,7 +287,7 @@ bool ExportAliases(const AliasList& list, const char* path) {
     }
     // The aliases go to a new file beside the old one, which is replaced only once the new
     // one is complete: a failed export leaves the old file as it was and nothing beside it.
-    char temporary[kTextBuffer + 16];
+    char temporary[kTextBuffer + 24];
     std::FILE* file = CreateFileBeside(path, temporary, sizeof(temporary));
     if (file == nullptr) {
         return false;
@@ -376,7 +295,12 @@ bool ExportAliases(const AliasList& list, const char* path) {
     Writer out(file);
     WriteAliases(out, list);
     const bool written = !out.Failed();
-    if (CommitAndClose(file) && written && RenameOver(temporary, path)) {
+    // The old file's name while it is replaced: the new one's, ending ".old" for ".tmp".
+    char aside[sizeof(temporary)];
+    const std::size_t length = std::strlen(temporary);
+    std::memcpy(aside, temporary, length - 3);
+    std::memcpy(aside + length - 3, "old", 4);
+    if (CommitAndClose(file) && written && RenameOver(temporary, path, aside)) {
         return true;
     }
     std::remove(temporary);
@@ -384,8 +308,7 @@ bool ExportAliases(const AliasList& list, const char* path) {
 }
 
 bool ImportAliasesFromMemory(AliasList& list, const void* data, std::size_t size) {
-    ByteSource source(static_cast<const unsigned char*>(data), size);
-    return ImportFrom(list, source);
+    return ImportFrom(list, static_cast<const unsigned char*>(data), size);
 }
 
 bool ImportAliases(AliasList& list, const char* path) {
@@ -393,9 +316,12 @@ bool ImportAliases(AliasList& list, const char* path) {
     if (file == nullptr) {
         return false;
     }
-    unsigned char block[4096];
-    ByteSource source(file, block, sizeof(block));
-    bool result = ImportFrom(list, source);
+    // The whole file in one buffer, one byte more than the limit to see a larger file. A
+    // read error ends the data where it happened.
+    auto* data = static_cast<unsigned char*>(std::malloc(kFileLimit + 1));
+    const std::size_t size = data != nullptr ? std::fread(data, 1, kFileLimit + 1, file) : 0;
     std::fclose(file);
-    return result;
+    const bool imported = data != nullptr && size <= kFileLimit && ImportFrom(list, data, size);
+    std::free(data);
+    return imported;
 }

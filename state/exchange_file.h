@@ -32,7 +32,8 @@ constexpr char kExchangeVersion[] = "Version 1.23";
 
 // Writes every alias of `list` in list order to the file at `path`, created or replaced.
 // The aliases are written to a new file in the same folder, which then takes the place of
-// the old one in one step. False when the old file may not be written (read-only, or held by
+// the old one in one step; a file replaced on Windows keeps its attributes, security and
+// named streams. False when the old file may not be written (read-only, or held by
 // another program), no new file can be created in the folder, a write, the flush or the
 // close fails, or the old file cannot be replaced: the old file then stays as it was, and no
 // other file is left behind.
@@ -41,11 +42,12 @@ bool ExportAliases(const AliasList& list, const char* path);
 // Adds the aliases of the file at `path` after those already in `list`, in file order.
 // Names already used and session command names (both without regard to letter case) are
 // skipped silently, and a record cut short by the end of the data is not added. False, with nothing
-// added, when the file cannot be opened or its first line is not exactly the header; true
-// otherwise.
+// added, when the file cannot be opened, is larger than 4 MiB (more than 7,000 aliases of
+// the longest texts) or its first line is not exactly the header; true otherwise.
 bool ImportAliases(AliasList& list, const char* path);
 
-// The same import over `size` bytes in memory: the file version reads through this code.
+// The same import over `size` bytes in memory: the file version reads the whole file and
+// goes through this code.
 bool ImportAliasesFromMemory(AliasList& list, const void* data, std::size_t size);
 
 // The window-state line as a number: leading white space skipped, one optional sign, then

@@ -45,6 +45,15 @@ class ExchangeFileWinTest : public ::testing::Test {
 
     std::string PathOf(const char* name) const { return dir_ + "\\" + name; }
 
+    // The names of the folder's files, each followed by a space.
+    std::string Files() const {
+        std::string files;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+            files += entry.path().filename().string() + " ";
+        }
+        return files;
+    }
+
     static std::string ReadBytes(const std::string& path) {
         HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -158,15 +167,14 @@ TEST_F(ExchangeFileWinTest, PathsThatCannotBeOpenedGiveFalse) {
 }
 
 TEST_F(ExchangeFileWinTest, FileThatAnotherProgramHoldsOpenIsReplacedOnlyOnceLetGo) {
-    // The export writes a new file and renames it over the old one, which Windows refuses
-    // while another program has the old one open, even one that shares writing and
-    // deleting (Wine does the same): the export fails, and the file keeps its bytes, with
-    // nothing left beside it. A program that lets go within a moment only delays it.
+    // The export writes a new file and puts it in the place of the old one, which Windows
+    // refuses while another program has the old one open without sharing its deletion
+    // (Wine does the same): the export fails, and the file keeps its bytes, with nothing
+    // left beside it. A program that lets go within a moment only delays it.
     std::string path = PathOf("shared.dat");
     WriteBytes(path, "old");
     const auto openReader = [&] {
-        return CreateFileA(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     HANDLE reader = openReader();
@@ -175,11 +183,7 @@ TEST_F(ExchangeFileWinTest, FileThatAnotherProgramHoldsOpenIsReplacedOnlyOnceLet
     EXPECT_FALSE(ExportAliases(list, path.c_str()));
     CloseHandle(reader);
     EXPECT_EQ(ReadBytes(path), "old");
-    std::string files;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
-        files += entry.path().filename().string() + " ";
-    }
-    EXPECT_EQ(files, "shared.dat ");
+    EXPECT_EQ(Files(), "shared.dat ");
 
     reader = openReader();
     std::thread letGo([reader] {
@@ -189,6 +193,18 @@ TEST_F(ExchangeFileWinTest, FileThatAnotherProgramHoldsOpenIsReplacedOnlyOnceLet
     EXPECT_TRUE(ExportAliases(list, path.c_str()));
     letGo.join();
     EXPECT_EQ(ReadBytes(path), "Zantrel Alias Data\r\nVersion 1.23");
+}
+
+TEST_F(ExchangeFileWinTest, ReplacedFileKeepsItsAttributes) {
+    std::string path = PathOf("hidden.dat");
+    WriteBytes(path, "old");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) << GetLastError();
+    AliasList list;
+    ASSERT_TRUE(ExportAliases(list, path.c_str()));
+    EXPECT_EQ(ReadBytes(path), "Zantrel Alias Data\r\nVersion 1.23");
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(Files(), "hidden.dat ") << "the old file set aside is left";
 }
 
 }  // namespace
