@@ -31,7 +31,7 @@ done
 need_display || exit 1
 trap 'wineserver -k 2>/dev/null; stop_display' EXIT
 rm -rf "$root/build/wineprefix-bench"
-wine_prefix "$root/build/wineprefix-bench"
+wine_prefix "$root/build/wineprefix-bench" || exit 1
 for bench in bench_startup bench_hotkey bench_enter bench_launch bench_state_win bench_exchange_win \
     bench_suggest; do
     echo "== $bench (Wine)"

@@ -8,7 +8,8 @@
 #   fuzz:    CMake, clang with libFuzzer, GoogleTest (scripts/fuzz.sh)
 #   test:    all of the above, and Google Benchmark, clang-format, git, the 32-bit MinGW-w64
 #            compiler (a compile check), Xvfb, ImageMagick (screenshots), unzip, the .chm
-#            reader, python3 (the icon check) and procps (pgrep)
+#            reader, python3 (the icon check), procps (pgrep) and util-linux (setpriv, which
+#            runs the tests of read-only files as an ordinary user when root runs the tests)
 # When a package index cannot be downloaded (a mirror in the middle of a sync), the update
 # is tried once more and then left to the install, which uses what the indexes hold; a
 # failed install names the packages that are still missing.
@@ -37,7 +38,7 @@ test)
     packages+=("${mingw[@]}" wine wine64 fonts-wine halibut "${display[@]}" nsis zip unzip
                clang libclang-rt-14-dev clang-format googletest libgtest-dev libbenchmark-dev
                g++-mingw-w64-i686-posix binutils-mingw-w64-i686 imagemagick libchm-bin git
-               python3 procps)
+               python3 procps util-linux)
     estimate="10 to 20 minutes"
     ;;
 *)

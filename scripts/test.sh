@@ -78,16 +78,29 @@ else
     record "native build" 0 1
 fi
 
-# Root may write read-only files: that case runs as an ordinary user.
-if [ "$(id -u)" -eq 0 ] && [ -x "$build/native/bin/zantrel_unit_tests" ]; then
-    if command -v setpriv >/dev/null; then
-        setpriv --reuid=65534 --regid=65534 --clear-groups \
-            "$build/native/bin/zantrel_unit_tests" --gtest_filter='*ReadOnly*' >"$build/readonly.log" 2>&1
-        gtest_counts "read-only files as an ordinary user" "$build/readonly.log" $?
-    else
-        echo "== read-only files as an ordinary user: skipped, no setpriv"
-        skipped=$((skipped + 1))
+# Root writes read-only files (and Wine keeps the read-only attribute as the Unix write
+# permission), so run by root the tests of read-only files skip themselves. They run again
+# here as an ordinary user (nobody, through setpriv), natively and under Wine, and fail when
+# they cannot run there or skip themselves there too.
+as_ordinary_user() {  # as_ordinary_user NAME LOG COMMAND...: a GoogleTest run as nobody
+    local name=$1 log=$2 status
+    shift 2
+    if ! command -v setpriv >/dev/null; then
+        echo "   setpriv (package util-linux) is missing: the read-only cases cannot run"
+        record "$name" 0 1
+        return
     fi
+    setpriv --reuid=65534 --regid=65534 --clear-groups "$@" >"$log" 2>&1
+    status=$?
+    if grep -qE '^\[  SKIPPED \] [0-9]+ test' "$log"; then
+        grep -B1 -E '^\[  SKIPPED \] [A-Z]' "$log" | head -10
+        status=1
+    fi
+    gtest_counts "$name" "$log" "$status"
+}
+if [ "$(id -u)" -eq 0 ] && [ -x "$build/native/bin/zantrel_unit_tests" ]; then
+    as_ordinary_user "read-only files as an ordinary user" "$build/readonly.log" \
+        "$build/native/bin/zantrel_unit_tests" --gtest_filter='*ReadOnly*'
 fi
 
 # ---- Fuzzing the alias import and the registry load, sharing the time
@@ -139,16 +152,19 @@ sources_are_formatted() {
 }
 format_check_fails_without_git() { ! GIT=/nonexistent/git sources_are_formatted >/dev/null 2>&1; }
 includes_follow_the_layers() { "$root/scripts/check-includes.sh" "$root"; }
-# The include check itself: a tree with one forbidden include must fail, naming its line.
+# The include check itself: a tree with two forbidden includes, one of them relative, must
+# fail, naming both lines.
 include_check_catches_a_forbidden_include() {
     local tmp out
     tmp=$(mktemp -d)
     cp -r "$root/state" "$root/run" "$root/ui" "$root/app" "$tmp/"
     echo '#include "ui/dialogs.h"' >>"$tmp/run/runner.cpp"
+    echo '#include "../ui/dialogs.h"' >>"$tmp/state/alias_list.cpp"
     out=$("$root/scripts/check-includes.sh" "$tmp")
     local status=$?
     rm -rf "$tmp"
-    [ "$status" -ne 0 ] && [[ "$out" == "run/runner.cpp:"[0-9]*'#include "ui/dialogs.h"'* ]]
+    [ "$status" -ne 0 ] && [[ "$out" == *"run/runner.cpp:"[0-9]*'#include "ui/dialogs.h"'* ]] &&
+        [[ "$out" == *"state/alias_list.cpp:"[0-9]*'#include "../ui/dialogs.h"'* ]]
 }
 # What the About box opens: the MIT licence, every line ended by CR LF, the last included.
 licence_is_mit_with_crlf_line_ends() {
@@ -179,14 +195,14 @@ check "HTML help keywords lead to their topics" chm_keywords_lead_to_their_topic
 check "sources are formatted" sources_are_formatted
 check "format check fails without git" format_check_fails_without_git
 check "includes follow the layers" includes_follow_the_layers
-check "include check catches a forbidden include" include_check_catches_a_forbidden_include
+check "include check catches forbidden includes, relative ones too" include_check_catches_a_forbidden_include
 echo "   zantrel.exe: $(stat -c %s "$exe") bytes"
 
 # ---- Under Wine
 need_display || fail_and_end "virtual display"
 wine_used=1
 rm -rf "$build/wineprefix-test"
-wine_prefix "$build/wineprefix-test"
+wine_prefix "$build/wineprefix-test" || fail_and_end "Wine's dialog fonts (package fonts-wine)"
 
 # A test program that waits for ever (on a message box nobody answers, say) is stopped
 # after 20 minutes, naming the test it was in, and counts as failed.
@@ -202,6 +218,20 @@ wine_tests "$build/win-tests.log" "$build/win/bin/zantrel_win_tests.exe"
 gtest_counts "Win32 tests" "$build/win-tests.log" $?
 wineserver -k 2>/dev/null; wineserver -w
 
+# The read-only cases again as an ordinary user, in a prefix of that user's own (Wine uses
+# no prefix of another user), without a display (they open no window).
+if [ "$(id -u)" -eq 0 ]; then
+    echo "== Win32 tests of read-only files as an ordinary user"
+    readonly_home=$build/wineprefix-readonly
+    rm -rf "$readonly_home"
+    mkdir -p "$readonly_home" && chown 65534:65534 "$readonly_home"
+    as_ordinary_user "Win32 read-only files as an ordinary user" "$build/win-readonly.log" \
+        env -u DISPLAY HOME="$readonly_home" WINEPREFIX="$readonly_home/prefix" timeout 600 sh -c \
+        'wineboot -i >/dev/null 2>&1 && wine reg delete "$1" /v Debugger /f >/dev/null 2>&1
+         wine "$0" --gtest_filter="*ReadOnly*"; s=$?; wineserver -k; exit $s' \
+        "$build/win/bin/zantrel_win_tests.exe" 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+fi
+
 echo "== end-to-end tests under Wine"
 wine_tests "$build/e2e-tests.log" "$build/win/bin/zantrel_e2e_tests.exe"
 gtest_counts "end-to-end tests" "$build/e2e-tests.log" $?
@@ -214,7 +244,7 @@ echo "== logoff in a Wine server of its own"
 logoff_ends_program_and_saves() {
     local test_prefix=$WINEPREFIX
     rm -rf "$build/wineprefix-logoff"
-    wine_prefix "$build/wineprefix-logoff"
+    wine_prefix "$build/wineprefix-logoff" || return 1
     timeout 120 wine "$build/win/bin/zantrel_e2e_tests.exe" --gtest_also_run_disabled_tests \
         --gtest_filter='*DISABLED_Logoff*' >"$build/logoff.log" 2>&1
     timeout 60 wineserver -w

@@ -1,7 +1,7 @@
 # Sourced by the scripts: a Wine that never waits for a person, in a prefix of our own,
 # and an X display (a private Xvfb when none is set).
 #   wine_prefix DIR     create DIR as a fresh prefix if it does not exist, put the dialog
-#                       fonts into it, and use it
+#                       fonts into it, and use it; 1 when fonts-wine is missing
 #   need_display        start Xvfb when DISPLAY is unset, with tools/wm_state beside it;
 #                       stop_display ends both
 #   build_win TARGET... configure and build build/win (Release, MinGW-w64); no target: all
@@ -34,8 +34,9 @@ wine_fonts() {
     fonts=$(dpkg -L fonts-wine 2>/dev/null |
         grep -E '/(sserife\.fon|sseriff\.fon|ms_sans_serif\.ttf|tahoma\.ttf|tahomabd\.ttf)$')
     if [ -z "$fonts" ]; then
-        echo "== fonts-wine is missing: the dialogs are drawn in a wider font, labels clipped" >&2
-        return 0
+        echo "== the package fonts-wine is missing (scripts/install-deps.sh installs it):" \
+            "without it Wine draws the dialogs in a wider font that clips their labels" >&2
+        return 1
     fi
     mkdir -p "$folder"
     for font in $fonts; do

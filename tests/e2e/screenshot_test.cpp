@@ -73,7 +73,8 @@ TEST_F(Screenshot, DISABLED_SettingsAndNewAlias) {
     MakeReturningUser();
     const char* names[] = {"notes", "calc", "mail", "help", "web"};
     for (int i = 0; i < 5; ++i) {
-        ASSERT_TRUE(SetStoredAlias(i, names[i], std::string(names[i]) + ".exe", "C:\\", 0));
+        ASSERT_TRUE(SetStoredAlias(i, names[i], std::string(names[i]) + ".exe", "C:\\", 0))
+            << names[i];
     }
     const unsigned char hotKey[2] = {'Z', 0x02 | 0x04};  // Control+Alt+Z
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "HotKey", REG_BINARY, hotKey, 2));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_fixture.h"
+#include "is_wine.h"
 #include "stored_values.h"
 
 using namespace e2e;
@@ -222,6 +223,7 @@ TEST_F(SettingsTest, DeleteAndClearHistoryAskFirstAndSaveOnlyTheDelete) {
     HWND list = Item(kList);
 
     for (int button : {kEdit, kDelete}) {
+        SCOPED_TRACE(button == kEdit ? "Edit" : "Delete");
         Click(Item(button));
         ExpectMessage(settings, "No alias is selected.", "warning", IDOK);
     }
@@ -354,11 +356,9 @@ TEST_F(SettingsTest, HotKeyPressedIntoTheFieldWorksAndTheOldOneIsFreed) {
     ASSERT_EQ(Item(kHotKey), FocusOf(settings));
     for (const PressedHotKey& pressed : kPressedHotKeys) {
         PressKeys(pressed.modifiers, pressed.key);
-        EXPECT_TRUE(WaitUntil([&] {
-            return ShownHotKey() == MAKEWORD(pressed.key, pressed.flags) ||
-                   ShownHotKey() == MAKEWORD(pressed.key, pressed.wineFlags);
-        })) << "key "
-            << pressed.key << ": the field shows " << std::hex << ShownHotKey();
+        const WORD shown = MAKEWORD(pressed.key, IsWine() ? pressed.wineFlags : pressed.flags);
+        EXPECT_TRUE(WaitUntil([&] { return ShownHotKey() == shown; }))
+            << "key " << pressed.key << ": the field shows " << std::hex << ShownHotKey();
     }
     Close(settings, IDOK);
     ExpectValue(kMainKey, "HotKey", REG_BINARY, {VK_F8, HOTKEYF_CONTROL});

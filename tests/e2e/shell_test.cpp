@@ -160,11 +160,11 @@ TEST_F(ShellTest, TrayNotificationsAnswerAsDocumented) {
                         {1999, WM_LBUTTONDOWN, 0},
                         {1999, WM_RBUTTONDOWN, 0}};
     for (const Row& row : rows) {
+        SCOPED_TRACE("id " + std::to_string(row.id) + " mouse " + std::to_string(row.mouse));
         DWORD_PTR result = 77;
         ASSERT_TRUE(
             SendMessageTimeoutA(window, kTrayNotify, row.id, row.mouse, SMTO_BLOCK, 5000, &result));
-        EXPECT_EQ(row.result, static_cast<LRESULT>(result))
-            << "id " << row.id << " mouse " << row.mouse;
+        EXPECT_EQ(row.result, static_cast<LRESULT>(result));
     }
     Sleep(200);
     EXPECT_FALSE(IsShown(window)) << "an ignored notification showed the window";

@@ -68,7 +68,7 @@ TEST_F(StateTest, RestartIsNoFirstStartAndKeepsSettingsAliasesAndHistory) {
     ASSERT_TRUE(SetStoredAlias(1, "calc", "calc.exe", "C:\\windows", 0));
     const char* history[] = {"calc", "ed", "notepad readme.txt"};
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(SetString(kHistoryKey, std::to_string(i).c_str(), history[i]));
+        ASSERT_TRUE(SetString(kHistoryKey, std::to_string(i).c_str(), history[i])) << history[i];
     }
     SetString(kRunKey, "Zantrel", "left by someone else");
 

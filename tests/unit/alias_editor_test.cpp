@@ -55,7 +55,7 @@ class AliasEditorTest : public ::testing::Test {
   protected:
     void SetUp() override {
         for (const char* name : {"one", "two", "three"}) {
-            ASSERT_TRUE(AddAlias(list, name, "run.exe", "C:\\", kStateNormal));
+            ASSERT_TRUE(AddAlias(list, name, "run.exe", "C:\\", kStateNormal)) << name;
         }
     }
     AliasList list;

@@ -34,7 +34,7 @@ void ExpectChainAgrees(const AliasList& list) {
     }
     std::vector<const AliasRecord*> backward;
     for (const AliasRecord* r = before; r != &list.Sentinel; r = r->Prev) {
-        ASSERT_NE(r, nullptr);
+        ASSERT_NE(r, nullptr) << "the record before " << backward.size() << " from the end";
         backward.insert(backward.begin(), r);
     }
     EXPECT_EQ(forward, backward);
@@ -266,7 +266,7 @@ TEST(AliasList, TenThousandAliasesReleaseWithoutDeepCalls) {
     for (int i = 0; i < 10000; ++i) {
         // Built by hand: AddAlias walks the list twice per call.
         AliasRecord* r = static_cast<AliasRecord*>(std::calloc(1, sizeof(AliasRecord)));
-        ASSERT_NE(r, nullptr);
+        ASSERT_NE(r, nullptr) << "record " << i;
         std::snprintf(r->Name, sizeof(r->Name), "a%d", i);
         r->Prev = last;
         last->Next = r;

@@ -39,7 +39,7 @@ TEST(AboutTemplate, MatchesTheAboutBoxTable) {
     };
     wintest::ExpectTemplate(IDD_ABOUT, expected);
     for (const TemplateItem& item : dialog.items) {
-        EXPECT_NE(static_cast<DWORD>(IDOK), item.id) << "no control may carry IDOK";
+        EXPECT_NE(static_cast<DWORD>(IDOK), item.id) << "no control may carry IDOK: " << item.text;
     }
 }
 

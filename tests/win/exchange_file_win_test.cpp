@@ -128,7 +128,7 @@ TEST_F(ExchangeFileWinTest, ReadOnlyFileMakesExportFalseAndStaysUnchanged) {
     WriteBytes(path, kTwoAliases);
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY)) << GetLastError();
     // Wine keeps the attribute as the Unix write permission, which root ignores: there the
-    // file stays writable for everyone, and this case can only be checked by another user.
+    // file stays writable, and scripts/test.sh runs this case again as an ordinary user.
     HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
@@ -158,7 +158,7 @@ TEST_F(ExchangeFileWinTest, PathsThatCannotBeOpenedGiveFalse) {
     };
     for (const Case& c : cases) {
         AliasList list;
-        ASSERT_TRUE(AddAlias(list, "ed", "notepad.exe", "C:\\", 1));
+        ASSERT_TRUE(AddAlias(list, "ed", "notepad.exe", "C:\\", 1)) << c.label;
         EXPECT_FALSE(ExportAliases(list, c.path.c_str())) << c.label << ": " << c.path;
         EXPECT_FALSE(ImportAliases(list, c.path.c_str())) << c.label << ": " << c.path;
         EXPECT_EQ(Describe(list), "{ed|notepad.exe|C:\\|1}") << c.label;
