@@ -316,12 +316,19 @@ bool ImportAliases(AliasList& list, const char* path) {
     if (file == nullptr) {
         return false;
     }
-    // The whole file in one buffer, one byte more than the limit to see a larger file. A
-    // read error ends the data where it happened.
-    auto* data = static_cast<unsigned char*>(std::malloc(kFileLimit + 1));
-    const std::size_t size = data != nullptr ? std::fread(data, 1, kFileLimit + 1, file) : 0;
+    // The whole file in one buffer of its size. One whose size cannot be told (beyond what a
+    // long holds) or is larger than the limit is refused; a read error ends the data where
+    // it happened.
+    const long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    unsigned char* data = nullptr;
+    std::size_t got = 0;
+    if (size >= 0 && static_cast<unsigned long>(size) <= kFileLimit &&
+        std::fseek(file, 0, SEEK_SET) == 0) {
+        data = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(size) + 1));
+        got = data != nullptr ? std::fread(data, 1, static_cast<std::size_t>(size), file) : 0;
+    }
     std::fclose(file);
-    const bool imported = data != nullptr && size <= kFileLimit && ImportFrom(list, data, size);
+    const bool imported = data != nullptr && ImportFrom(list, data, got);
     std::free(data);
     return imported;
 }
