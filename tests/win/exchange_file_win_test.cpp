@@ -202,7 +202,7 @@ TEST_F(ExchangeFileWinTest, ReplacedFileKeepsItsAttributes) {
     AliasList list;
     ASSERT_TRUE(ExportAliases(list, path.c_str()));
     EXPECT_EQ(ReadBytes(path), "Zantrel Alias Data\r\nVersion 1.23");
-    EXPECT_EQ(GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE,
               static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(Files(), "hidden.dat ") << "the old file set aside is left";
 }
