@@ -33,7 +33,7 @@ constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HID
                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // One try at putting `from` in the place of `to`: ERROR_SUCCESS, or the error that stopped
-// it with both files under their own names.
+// it, with both files under their own names again.
 DWORD TryRenameOver(const char* from, const char* to, const char* aside) {
     const DWORD attributes = GetFileAttributesA(to);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -51,7 +51,7 @@ DWORD TryRenameOver(const char* from, const char* to, const char* aside) {
     // to the old file keeps the old contents either way: the new file is another file.
     const DWORD carried = attributes & kCarriedAttributes;
     SetFileAttributesA(from, carried != 0 ? carried : FILE_ATTRIBUTE_NORMAL);
-    // The old file goes aside first, so that no failure on the way can lose it.
+    // The old file goes aside first: a failure on the way finds it there and puts it back.
     if (ReplaceFileA(to, from, aside, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         DeleteFileA(aside);
         return ERROR_SUCCESS;
