@@ -6,13 +6,6 @@
 
 namespace {
 
-// In the order of kSessionCommandNames: "!shutdown", "!reboot", "!logoff".
-const SessionCommandInfo kSessionCommands[kSessionCommandCount] = {
-    {kSessionShutdown, "Error shutting down system.", false},
-    {kSessionReboot, "Error restarting system.", false},
-    {kSessionLogoff, "Error logging off.", true},
-};
-
 // A '*' separates two commands only when something that can start a command follows it.
 bool CountsAsSeparator(const char* star) {
     const char next = star[1];
@@ -40,7 +33,7 @@ void RunSessionCommand(RunnerHost& host, const SessionCommandInfo& command, cons
     if (!host.EndSession(command.flags)) {
         host.ShowError(command.failure, !destroyed);
     }
-    if (command.destroysWindow && !destroyed && host.WindowExists()) {
+    if (command.endsProgram && !destroyed && host.WindowExists()) {
         host.DestroyWindow();
     }
 }
@@ -192,11 +185,6 @@ bool PrepareCommand(RunnerHost& host, const char* piece, const Arguments* argume
 }
 
 }  // namespace
-
-const SessionCommandInfo* FindSessionCommand(const char* text) {
-    const int index = SessionCommandIndex(text);
-    return index < 0 ? nullptr : &kSessionCommands[index];
-}
 
 int ShowCommandFor(std::uint32_t windowState) {
     switch (windowState) {

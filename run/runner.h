@@ -15,11 +15,6 @@ constexpr int kShowNormal = 1;
 constexpr int kShowMinimized = 2;
 constexpr int kShowMaximized = 3;
 
-// Flags of the session operation (the values of EWX_LOGOFF, EWX_SHUTDOWN, EWX_REBOOT).
-constexpr std::uint32_t kSessionLogoff = 0;
-constexpr std::uint32_t kSessionShutdown = 1;
-constexpr std::uint32_t kSessionReboot = 2;
-
 // How a launch through the shell's "runas" verb ended.
 enum class ElevatedLaunch {
     kStarted,
@@ -68,16 +63,6 @@ class RunnerHost {
   protected:
     ~RunnerHost() = default;
 };
-
-// What a session command (kSessionCommandNames) does.
-struct SessionCommandInfo {
-    std::uint32_t flags;  // for the session operation
-    const char* failure;  // message shown when the operation fails
-    bool destroysWindow;  // the program ends after the operation, whatever its result
-};
-
-// The session command that `text` is as a whole (without regard to letter case), or null.
-const SessionCommandInfo* FindSessionCommand(const char* text);
 
 // The show command for an alias's window state.
 int ShowCommandFor(std::uint32_t windowState);
