@@ -1,19 +1,15 @@
 // The rules of running the command box, apart from the window system: what is refused,
 // what is a session command, what is launched with which directory and show command,
 // and what happens to the history and the window afterwards. The Win32 side supplies a
-// RunnerHost that maps each step onto the real window, launcher and state.
+// RunnerHost that maps each step onto the real window, launcher and state, and a
+// RunnerEnvironment (run/environment.h) that answers the runner's questions.
 #pragma once
 
 #include <cstdint>
 
+#include "run/environment.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
-
-// Show commands handed to the launcher (the values of SW_SHOWNORMAL, SW_SHOWMINIMIZED
-// and SW_SHOWMAXIMIZED).
-constexpr int kShowNormal = 1;
-constexpr int kShowMinimized = 2;
-constexpr int kShowMaximized = 3;
 
 // How a launch through the shell's "runas" verb ended.
 enum class ElevatedLaunch {
@@ -38,12 +34,6 @@ class RunnerHost {
     // One launch with administrator rights, the program and its parameters apart.
     virtual ElevatedLaunch LaunchElevated(const char* program, const char* parameters,
                                           const char* startDir, int showCommand) = 0;
-    // True when `path` names an existing file, not a folder.
-    virtual bool FileExists(const char* path) = 0;
-    // Writes `text` with its %NAME% environment variables expanded into `buffer`; a name
-    // that is not defined stays as it is. False, and `buffer` undefined, when the result
-    // needs more than `capacity` - 1 characters.
-    virtual bool ExpandVariables(const char* text, char* buffer, int capacity) = 0;
     // The launcher's failure message, for a launch that the runner itself refused.
     virtual void ReportLaunchFailure(int shellCode, int createCode) = 0;
     virtual bool EndSession(std::uint32_t flags) = 0;
@@ -64,34 +54,9 @@ class RunnerHost {
     ~RunnerHost() = default;
 };
 
-// The show command for an alias's window state.
-int ShowCommandFor(std::uint32_t windowState);
-
-// The number of commands in `line`: 1 plus each '*' followed by a character that is not
-// the terminator, a space or another '*'.
-int CountCommands(const char* line);
-
-// Cuts the next piece of a multi-command line. `*cursor` points into the line; the piece
-// (at most `capacity` - 1 characters) runs up to the next counting '*', or up to a '*'
-// that ends the line, or up to the end. `*cursor` then points past that '*' (or at the
-// terminator). A '*' that does not count stays inside the piece.
-void CutPiece(const char** cursor, char* piece, int capacity);
-
-// The error code reported for a command that would be longer than 260 characters once its
-// variables are expanded and its arguments put in (ERROR_FILENAME_EXCED_RANGE): nothing of
-// the line is launched.
-constexpr int kErrorTooLong = 206;
-
-// Splits a command into the program and its parameters (each kTextBuffer bytes) as process
-// creation finds the program: the first part in double quotes; else the shortest part that
-// ends before a space or at the end and names an existing file, by itself or with ".exe"
-// added; else the part before the first space. The spaces after the program are dropped.
-void SplitProgram(RunnerHost& host, const char* command, char* program, char* parameters);
-
-// Everything that happens for IDOK in the command window. An alias is the whole line, or its
-// first word when the alias's command holds a placeholder (%s, %1 ... %9), the rest of the
-// line then being its arguments. `elevated` (Control+Shift+Enter) launches every command
-// through the shell's "runas" verb; when the user declines, the run ends there with nothing
-// recorded and the window as it was.
-void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings,
-                   bool elevated = false);
+// Everything that happens for IDOK in the command window: the text of the box refused, run
+// as a session command, or resolved and launched (run/command_line.h), then recorded.
+// `elevated` (Control+Shift+Enter) launches every command through the shell's "runas" verb;
+// when the user declines, the run ends there with nothing recorded and the window as it was.
+void RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
+                   const Settings& settings, bool elevated = false);

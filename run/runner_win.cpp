@@ -29,17 +29,6 @@ class WindowRunnerHost final : public RunnerHost {
                                   int showCommand) override {
         return LauncherElevated(program, parameters, startDir, showCommand);
     }
-    bool FileExists(const char* path) override {
-        const DWORD attributes = GetFileAttributesA(path);
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    }
-    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
-        // The count is what the whole result needs, terminator included; a result that
-        // does not fit leaves the buffer undefined.
-        const DWORD needed = ExpandEnvironmentStringsA(text, buffer, static_cast<DWORD>(capacity));
-        return needed != 0 && needed <= static_cast<DWORD>(capacity) && lstrlenA(buffer) < capacity;
-    }
     void ReportLaunchFailure(int shellCode, int createCode) override {
         ShowLaunchFailure(shellCode, createCode);
     }
@@ -59,9 +48,25 @@ class WindowRunnerHost final : public RunnerHost {
     HCURSOR saved_ = NULL;
 };
 
+class WindowsEnvironment final : public RunnerEnvironment {
+  public:
+    bool FileExists(const char* path) override {
+        const DWORD attributes = GetFileAttributesA(path);
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
+        // The count is what the whole result needs, terminator included; a result that
+        // does not fit leaves the buffer undefined.
+        const DWORD needed = ExpandEnvironmentStringsA(text, buffer, static_cast<DWORD>(capacity));
+        return needed != 0 && needed <= static_cast<DWORD>(capacity) && lstrlenA(buffer) < capacity;
+    }
+};
+
 }  // namespace
 
 void CommandRunner(HWND window, bool elevated) {
     WindowRunnerHost host(window);
-    RunCommandBox(host, g_state.aliases, g_state.settings, elevated);
+    WindowsEnvironment environment;
+    RunCommandBox(host, environment, g_state.aliases, g_state.settings, elevated);
 }

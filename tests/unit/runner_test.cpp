@@ -13,6 +13,7 @@
 #include "state/alias_list.h"
 #include "state/settings.h"
 #include "case_name.h"
+#include "fake_environment.h"
 
 namespace {
 
@@ -80,9 +81,7 @@ class RecordingHost : public RunnerHost {
         }
         return result;
     }
-    std::deque<ElevatedLaunch> elevatedResults;      // started when used up
-    std::vector<std::string> files;                  // what FileExists finds
-    std::map<std::string, std::string> environment;  // %NAME% of these expand; others stay
+    std::deque<ElevatedLaunch> elevatedResults;  // started when used up
     ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* dir,
                                   int show) override {
         launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
@@ -94,20 +93,6 @@ class RecordingHost : public RunnerHost {
             elevatedResults.pop_front();
         }
         return result;
-    }
-    bool FileExists(const char* path) override {
-        return std::find(files.begin(), files.end(), path) != files.end();
-    }
-    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
-        std::string out;
-        for (const char* p = text; *p != '\0';) {
-            const char* end = *p == '%' ? std::strchr(p + 1, '%') : nullptr;
-            const auto found = end ? environment.find(std::string(p + 1, end)) : environment.end();
-            out += found != environment.end() ? found->second : std::string(1, *p);
-            p = found != environment.end() ? end + 1 : p + 1;
-        }
-        CopyText(buffer, out.c_str(), static_cast<std::size_t>(capacity));
-        return out.size() < static_cast<std::size_t>(capacity);
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
         events.push_back("failure(" + std::to_string(shellCode) + "," + std::to_string(createCode) +
@@ -152,6 +137,7 @@ struct Fixture {
     Settings settings{};
     AliasList aliases;
     RecordingHost host;
+    FakeEnvironment environment;
 
     Fixture() {
         std::strcpy(settings.StartPath, "C:\\");
@@ -159,7 +145,7 @@ struct Fixture {
     }
     void Run(const std::string& text) {
         host.box = text;
-        RunCommandBox(host, aliases, settings);
+        RunCommandBox(host, environment, aliases, settings);
     }
 };
 
@@ -397,7 +383,6 @@ TEST_P(Pieces, LaunchedInOrderWithoutLosingText) {
         expected.push_back(piece + "|C:\\|1");
     }
     EXPECT_EQ(Join(f.host.launches), Join(expected)) << "line '" << c.line << "'";
-    EXPECT_EQ(CountCommands(c.line), static_cast<int>(c.pieces.size())) << c.line;
     EXPECT_EQ(f.host.Count("history(" + std::string(c.line) + ")"), 1) << Join(f.host.events);
 }
 
@@ -543,6 +528,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Runner, WindowClosedDuringAFailureBoxLaunchesNothingMore) {
     for (int closedAt : {1, 2}) {
+        SCOPED_TRACE("closed during launch " + std::to_string(closedAt));
         Fixture f;
         f.settings.AfterCommand = kAfterHide;
         f.host.launchResults = {false, false, true};
@@ -571,7 +557,8 @@ TEST(Runner, WindowClosedDuringTheLogoffFailureBoxIsNotDestroyedAgain) {
     Settings settings{};
     settings.AfterCommand = kAfterStay;
     AliasList aliases;
-    RunCommandBox(host, aliases, settings);
+    FakeEnvironment environment;
+    RunCommandBox(host, environment, aliases, settings);
     EXPECT_EQ(Join(host.events), Join({"read", "history(!logoff)", "save", "fill", "text()",
                                        "session(0)", kLogoffFailed}));
 }
@@ -617,14 +604,14 @@ TEST_P(Launches, ExpandedAndSplit) {
     const LaunchCase& c = GetParam();
     Fixture f;
     std::strcpy(f.settings.StartPath, "%HOME%\\s");
-    f.host.environment = {{"HOME", "C:\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
-    f.host.files = {"C:\\my docs\\a b.txt", "C:\\App\\app.exe"};
+    f.environment.variables = {{"HOME", "C:\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
+    f.environment.files = {"C:\\my docs\\a b.txt", "C:\\App\\app.exe"};
     ASSERT_TRUE(AddAlias(f.aliases, "home", "explorer %HOME%*%STAR%", "%HOME%", kStateMaximized));
     ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
     ASSERT_TRUE(AddAlias(f.aliases, "ssh", "ssh.exe %1 -p %2", "D:\\", kStateMinimized));
     ASSERT_TRUE(AddAlias(f.aliases, "two", "open %1*mailto:%2", "", kStateNormal));
     f.host.box = c.text;
-    RunCommandBox(f.host, f.aliases, f.settings, c.elevated);
+    RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
     EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << c.text;
     EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
 }
@@ -663,8 +650,9 @@ TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
     const std::vector<std::pair<std::string, const char*>> cases = {
         {"a*%LONG%123456", ""}, {"b", "%LONG%%LONG%"}, {"g " + std::string(90, '&'), ""}};
     for (const auto& [typed, startPath] : cases) {
+        SCOPED_TRACE("typed '" + typed + "', start path '" + startPath + "'");
         Fixture f;
-        f.host.environment = {{"LONG", std::string(255, 'x')}};
+        f.environment.variables = {{"LONG", std::string(255, 'x')}};
         std::strcpy(f.settings.StartPath, startPath);
         ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
         f.Run(typed);
@@ -678,7 +666,7 @@ TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
     Fixture f;
     f.host.elevatedResults = {ElevatedLaunch::kCancelled};
     f.host.box = "a*b";
-    RunCommandBox(f.host, f.aliases, f.settings, true);
+    RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
     EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "runas(a)", "restore"}));
 }
 

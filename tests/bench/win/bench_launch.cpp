@@ -19,6 +19,7 @@
 #include "run/runner.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
+#include "fake_environment.h"
 
 namespace {
 
@@ -117,7 +118,8 @@ bool TimeLaunch(bool throughLauncher, const std::string& line, const char* dir, 
     return true;
 }
 
-// A host that does nothing but answer: what is left is the runner's own work.
+// A host that does nothing but answer, in an environment without files or variables: what
+// is left is the runner's own work.
 class NullHost final : public RunnerHost {
   public:
     const char* text = "";
@@ -135,11 +137,6 @@ class NullHost final : public RunnerHost {
         ++launches;
         return ElevatedLaunch::kStarted;
     }
-    bool FileExists(const char*) override { return false; }
-    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
-        lstrcpynA(buffer, text, capacity);
-        return true;
-    }
     void ReportLaunchFailure(int, int) override {}
     bool EndSession(std::uint32_t) override { return true; }
     void AddToHistory(const char*) override {}
@@ -153,13 +150,14 @@ class NullHost final : public RunnerHost {
 
 double RunnerMicroseconds(const char* text, const AliasList& aliases, const Settings& settings) {
     NullHost host;
+    FakeEnvironment environment;
     host.text = text;
     const int rounds = 200000;
     LARGE_INTEGER t0;
     LARGE_INTEGER t1;
     QueryPerformanceCounter(&t0);
     for (int i = 0; i < rounds; ++i) {
-        RunCommandBox(host, aliases, settings);
+        RunCommandBox(host, environment, aliases, settings);
     }
     QueryPerformanceCounter(&t1);
     return Seconds(t0, t1) * 1e6 / rounds;

@@ -1,0 +1,56 @@
+// The runner's environment for the unit tests and the benchmarks: the files that exist and
+// the variables that are defined are what the test says. It allocates nothing while it
+// answers, so that the benchmarks measure the runner, not the fake.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "run/environment.h"
+
+class FakeEnvironment final : public RunnerEnvironment {
+  public:
+    std::vector<std::string> files;                              // what FileExists finds
+    std::vector<std::pair<std::string, std::string>> variables;  // %NAME% of these expand
+
+    bool FileExists(const char* path) override {
+        for (const std::string& file : files) {
+            if (file == path) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
+        int length = 0;
+        for (const char* p = text; *p != '\0';) {
+            const char* end = *p == '%' ? std::strchr(p + 1, '%') : nullptr;
+            const std::string* value =
+                end != nullptr ? Value({p + 1, std::size_t(end - p - 1)}) : nullptr;
+            const char* piece = value != nullptr ? value->c_str() : p;
+            const int size = value != nullptr ? static_cast<int>(value->size()) : 1;
+            if (length + size >= capacity) {
+                return false;
+            }
+            std::memcpy(buffer + length, piece, static_cast<std::size_t>(size));
+            length += size;
+            p = value != nullptr ? end + 1 : p + 1;
+        }
+        buffer[length] = '\0';
+        return true;
+    }
+
+  private:
+    const std::string* Value(std::string_view name) const {
+        for (const auto& variable : variables) {
+            if (variable.first == name) {
+                return &variable.second;
+            }
+        }
+        return nullptr;
+    }
+};
