@@ -1,6 +1,7 @@
 #include "run/runner_win.h"
 
 #include "res/resource.h"
+#include "run/environment_win.h"
 #include "run/launcher.h"
 #include "run/runner.h"
 #include "state/history.h"
@@ -50,16 +51,9 @@ class WindowRunnerHost final : public RunnerHost {
 
 class WindowsEnvironment final : public RunnerEnvironment {
   public:
-    bool FileExists(const char* path) override {
-        const DWORD attributes = GetFileAttributesA(path);
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    }
+    bool FileExists(const char* path) override { return IsExistingFile(path); }
     bool ExpandVariables(const char* text, char* buffer, int capacity) override {
-        // The count is what the whole result needs, terminator included; a result that
-        // does not fit leaves the buffer undefined.
-        const DWORD needed = ExpandEnvironmentStringsA(text, buffer, static_cast<DWORD>(capacity));
-        return needed != 0 && needed <= static_cast<DWORD>(capacity) && lstrlenA(buffer) < capacity;
+        return ExpandEnvironment(text, buffer, capacity);
     }
 };
 
