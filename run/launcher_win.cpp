@@ -15,7 +15,7 @@ const char* DirectoryOrNull(const char* startDir) {
 
 }  // namespace
 
-bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
+LaunchResult Launcher(const char* commandLine, const char* startDir, int showCommand) {
     const char* directory = DirectoryOrNull(startDir);
 
     SHELLEXECUTEINFOA shell;
@@ -27,9 +27,9 @@ bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
     shell.lpDirectory = directory;
     shell.nShow = showCommand;
     if (ShellExecuteExA(&shell)) {
-        return true;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
-    const DWORD shellError = GetLastError();
+    const int shellError = static_cast<int>(GetLastError());
 
     // Process creation may write into the command line: it gets its own copy.
     char line[kTextBuffer];
@@ -45,15 +45,13 @@ bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
                        &startup, &process)) {
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
-        return true;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
-    const DWORD createError = GetLastError();
-    ShowLaunchFailure(static_cast<int>(shellError), static_cast<int>(createError));
-    return false;
+    return LaunchResult{LaunchStatus::kFailed, shellError, static_cast<int>(GetLastError())};
 }
 
-ElevatedLaunch LauncherElevated(const char* program, const char* parameters, const char* startDir,
-                                int showCommand) {
+LaunchResult LauncherElevated(const char* program, const char* parameters, const char* startDir,
+                              int showCommand) {
     SHELLEXECUTEINFOA shell;
     ZeroMemory(&shell, sizeof shell);
     shell.cbSize = sizeof shell;
@@ -65,15 +63,12 @@ ElevatedLaunch LauncherElevated(const char* program, const char* parameters, con
     shell.lpDirectory = DirectoryOrNull(startDir);
     shell.nShow = showCommand;
     if (ShellExecuteExA(&shell)) {
-        return ElevatedLaunch::kStarted;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
     const DWORD shellError = GetLastError();
-    if (shellError == ERROR_CANCELLED) {
-        return ElevatedLaunch::kCancelled;
-    }
-    // Process creation cannot raise rights: it is not tried, and its code is 0.
-    ShowLaunchFailure(static_cast<int>(shellError), 0);
-    return ElevatedLaunch::kFailed;
+    const LaunchStatus status =
+        shellError == ERROR_CANCELLED ? LaunchStatus::kDeclined : LaunchStatus::kFailed;
+    return LaunchResult{status, static_cast<int>(shellError), 0};
 }
 
 void ShowLaunchFailure(int shellCode, int createCode) {

@@ -43,29 +43,32 @@ void RunSessionCommand(RunnerHost& host, const SessionCommandInfo& command, cons
 
 enum class LaunchOutcome { kStarted, kFailed, kDeclined };
 
-// Launches the commands of `line` in order. A failed launch shows a message box, whose
-// message loop lets the tray menu end the program: once the window is gone, nothing more is
-// launched. The last launch made decides, except that a declined elevation ends the run there
-// and then (no second prompt).
+// Launches the commands of `line` in order, each failure reported before the next command
+// starts. The failure message's own message loop lets the tray menu end the program: once
+// the window is gone, nothing more is launched. The last launch made decides, except that a
+// declined elevation ends the run there and then (no second prompt).
 LaunchOutcome LaunchCommands(RunnerHost& host, const CommandLine& line, bool elevated) {
-    bool launched = false;
+    LaunchStatus last = LaunchStatus::kFailed;
     for (int i = 0; i < line.count && host.WindowExists(); ++i) {
         const PreparedCommand& command = line.commands[i];
-        if (!elevated) {
-            launched = host.Launch(command.text, line.startDir, line.showCommand);
-            continue;
+        LaunchResult result;
+        if (elevated) {
+            char program[kTextBuffer];
+            char parameters[kTextBuffer];
+            ProgramAndParameters(command, program, parameters);
+            result = host.LaunchElevated(program, parameters, line.startDir, line.showCommand);
+        } else {
+            result = host.Launch(command.text, line.startDir, line.showCommand);
         }
-        char program[kTextBuffer];
-        char parameters[kTextBuffer];
-        ProgramAndParameters(command, program, parameters);
-        const ElevatedLaunch result =
-            host.LaunchElevated(program, parameters, line.startDir, line.showCommand);
-        if (result == ElevatedLaunch::kCancelled) {
+        last = result.status;
+        if (last == LaunchStatus::kDeclined) {
             return LaunchOutcome::kDeclined;
         }
-        launched = result == ElevatedLaunch::kStarted;
+        if (last == LaunchStatus::kFailed) {
+            host.ReportLaunchFailure(result.shellCode, result.createCode);
+        }
     }
-    return launched ? LaunchOutcome::kStarted : LaunchOutcome::kFailed;
+    return last == LaunchStatus::kStarted ? LaunchOutcome::kStarted : LaunchOutcome::kFailed;
 }
 
 // The line goes into the history as it was typed, and AfterCommand applies.

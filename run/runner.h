@@ -11,11 +11,18 @@
 #include "state/alias_list.h"
 #include "state/settings.h"
 
-// How a launch through the shell's "runas" verb ended.
-enum class ElevatedLaunch {
+// How a launch ended, with the error codes of a failure (GetLastError's), for the runner
+// to report or to act on.
+enum class LaunchStatus {
     kStarted,
-    kFailed,     // the launcher has shown its failure message
-    kCancelled,  // the user declined the elevation; nothing was shown
+    kFailed,
+    kDeclined,  // the user declined the elevation; nothing is to be shown
+};
+
+struct LaunchResult {
+    LaunchStatus status;
+    int shellCode;   // the shell's error code, when it failed
+    int createCode;  // process creation's, when it failed too; 0 when it was not tried
 };
 
 // What the runner does to the world, one call per visible step.
@@ -29,12 +36,13 @@ class RunnerHost {
     // Shows the wait cursor and keeps the one it replaces; RestoreCursor puts that back.
     virtual void ShowWaitCursor() = 0;
     virtual void RestoreCursor() = 0;
-    // One launch; the launcher reports its own failure to the user.
-    virtual bool Launch(const char* commandLine, const char* startDir, int showCommand) = 0;
-    // One launch with administrator rights, the program and its parameters apart.
-    virtual ElevatedLaunch LaunchElevated(const char* program, const char* parameters,
-                                          const char* startDir, int showCommand) = 0;
-    // The launcher's failure message, for a launch that the runner itself refused.
+    // One launch: the shell, then process creation. Shows nothing.
+    virtual LaunchResult Launch(const char* commandLine, const char* startDir, int showCommand) = 0;
+    // One launch with administrator rights, the program and its parameters apart. Shows
+    // nothing but the system's prompt.
+    virtual LaunchResult LaunchElevated(const char* program, const char* parameters,
+                                        const char* startDir, int showCommand) = 0;
+    // The launcher's failure message with both error codes, modal.
     virtual void ReportLaunchFailure(int shellCode, int createCode) = 0;
     virtual bool EndSession(std::uint32_t flags) = 0;
     virtual void AddToHistory(const char* text) = 0;

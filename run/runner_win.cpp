@@ -23,11 +23,11 @@ class WindowRunnerHost final : public RunnerHost {
     void Beep() override { MessageBeep(MB_OK); }
     void ShowWaitCursor() override { saved_ = SetCursor(LoadCursorA(NULL, IDC_WAIT)); }
     void RestoreCursor() override { SetCursor(saved_); }
-    bool Launch(const char* commandLine, const char* startDir, int showCommand) override {
+    LaunchResult Launch(const char* commandLine, const char* startDir, int showCommand) override {
         return Launcher(commandLine, startDir, showCommand);
     }
-    ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* startDir,
-                                  int showCommand) override {
+    LaunchResult LaunchElevated(const char* program, const char* parameters, const char* startDir,
+                                int showCommand) override {
         return LauncherElevated(program, parameters, startDir, showCommand);
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {

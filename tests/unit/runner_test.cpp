@@ -35,8 +35,8 @@ class RecordingHost : public RunnerHost {
     int readCapacity = -1;
     bool waiting = false;
     bool windowAlive = true;
-    int closedDuringLaunch = 0;  // the n-th launch's failure box sees "&Close" chosen
-    int launchCount = 0;
+    int closedDuringFailure = 0;  // the n-th failure box sees "&Close" chosen
+    int failureCount = 0;
 
     void ReadCommandText(char* buffer, int capacity) override {
         readCapacity = capacity;
@@ -65,38 +65,42 @@ class RecordingHost : public RunnerHost {
         waiting = false;
         events.push_back("restore");
     }
-    bool Launch(const char* line, const char* dir, int show) override {
+    // A failed launch: the codes of a file that neither way finds.
+    LaunchResult Launch(const char* line, const char* dir, int show) override {
         EXPECT_TRUE(waiting) << "launch of '" << line << "' without the wait cursor";
         launches.push_back(std::string(line) + "|" + dir + "|" + std::to_string(show));
         EXPECT_TRUE(windowAlive) << "launch of '" << line << "' after the window was gone";
         events.push_back("launch(" + std::string(line) + ")");
-        if (++launchCount == closedDuringLaunch) {
-            windowAlive = false;
-            events.push_back("closed");
-        }
-        bool result = true;
+        bool started = true;
         if (!launchResults.empty()) {
-            result = launchResults.front();
+            started = launchResults.front();
             launchResults.pop_front();
         }
-        return result;
+        return started ? LaunchResult{LaunchStatus::kStarted, 0, 0}
+                       : LaunchResult{LaunchStatus::kFailed, 2, 2};
     }
-    std::deque<ElevatedLaunch> elevatedResults;  // started when used up
-    ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* dir,
-                                  int show) override {
+    std::deque<LaunchStatus> elevatedResults;  // started when used up
+    // A failed elevation: access denied, and no process creation tried.
+    LaunchResult LaunchElevated(const char* program, const char* parameters, const char* dir,
+                                int show) override {
         launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
                            std::to_string(show));
         events.push_back("runas(" + std::string(program) + ")");
-        const ElevatedLaunch result =
-            elevatedResults.empty() ? ElevatedLaunch::kStarted : elevatedResults.front();
+        const LaunchStatus status =
+            elevatedResults.empty() ? LaunchStatus::kStarted : elevatedResults.front();
         if (!elevatedResults.empty()) {
             elevatedResults.pop_front();
         }
-        return result;
+        return LaunchResult{status, status == LaunchStatus::kFailed ? 5 : 0, 0};
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
+        EXPECT_TRUE(windowAlive) << "failure shown after the window was gone";
         events.push_back("failure(" + std::to_string(shellCode) + "," + std::to_string(createCode) +
                          ")");
+        if (++failureCount == closedDuringFailure) {
+            windowAlive = false;
+            events.push_back("closed");
+        }
     }
     bool EndSession(std::uint32_t flags) override {
         events.push_back("session(" + std::to_string(flags) + ")");
@@ -444,8 +448,15 @@ TEST_P(Outcome, LastLaunchDecides) {
     f.settings.AfterCommand = c.afterCommand;
     f.host.launchResults.assign(c.results.begin(), c.results.end());
     f.Run("a*b*c");
-    std::vector<std::string> expected = {"read",      "wait",      "launch(a)",
-                                         "launch(b)", "launch(c)", "restore"};
+    // Each failure is shown before the next piece starts.
+    std::vector<std::string> expected = {"read", "wait"};
+    for (std::size_t i = 0; i < c.results.size(); ++i) {
+        expected.push_back(std::string("launch(") + "abc"[i] + ")");
+        if (!c.results[i]) {
+            expected.push_back("failure(2,2)");
+        }
+    }
+    expected.push_back("restore");
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     EXPECT_EQ(Join(f.host.events), Join(expected)) << "AfterCommand " << c.afterCommand;
     const bool succeeded = c.results.back();
@@ -498,7 +509,11 @@ TEST_P(SingleOutcome, AfterCommandOnlyAfterSuccess) {
     f.settings.AfterCommand = c.afterCommand;
     f.host.launchResults = {c.succeeds};
     f.Run("notepad x.txt");
-    std::vector<std::string> expected = {"read", "wait", "launch(notepad x.txt)", "restore"};
+    std::vector<std::string> expected = {"read", "wait", "launch(notepad x.txt)"};
+    if (!c.succeeds) {
+        expected.push_back("failure(2,2)");
+    }
+    expected.push_back("restore");
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     EXPECT_EQ(Join(f.host.events), Join(expected)) << "AfterCommand " << c.afterCommand;
 }
@@ -532,11 +547,12 @@ TEST(Runner, WindowClosedDuringAFailureBoxLaunchesNothingMore) {
         Fixture f;
         f.settings.AfterCommand = kAfterHide;
         f.host.launchResults = {false, false, true};
-        f.host.closedDuringLaunch = closedAt;
+        f.host.closedDuringFailure = closedAt;
         f.Run("a*b*c");
-        std::vector<std::string> expected = {"read", "wait", "launch(a)"};
+        std::vector<std::string> expected = {"read", "wait", "launch(a)", "failure(2,2)"};
         if (closedAt == 2) {
             expected.push_back("launch(b)");
+            expected.push_back("failure(2,2)");
         }
         expected.push_back("closed");
         expected.push_back("restore");
@@ -664,7 +680,7 @@ TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
 // Declined: no second prompt, nothing recorded, the text stays.
 TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
     Fixture f;
-    f.host.elevatedResults = {ElevatedLaunch::kCancelled};
+    f.host.elevatedResults = {LaunchStatus::kDeclined};
     f.host.box = "a*b";
     RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
     EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "runas(a)", "restore"}));

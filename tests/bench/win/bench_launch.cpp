@@ -90,7 +90,7 @@ bool TimeLaunch(bool throughLauncher, const std::string& line, const char* dir, 
     LARGE_INTEGER t1;
     QueryPerformanceCounter(&t0);
     if (throughLauncher) {
-        if (!Launcher(line.c_str(), dir, SW_SHOWNORMAL)) {
+        if (Launcher(line.c_str(), dir, SW_SHOWNORMAL).status != LaunchStatus::kStarted) {
             return false;
         }
     } else {
@@ -129,13 +129,13 @@ class NullHost final : public RunnerHost {
     void Beep() override {}
     void ShowWaitCursor() override {}
     void RestoreCursor() override {}
-    bool Launch(const char*, const char*, int) override {
+    LaunchResult Launch(const char*, const char*, int) override {
         ++launches;
-        return true;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
-    ElevatedLaunch LaunchElevated(const char*, const char*, const char*, int) override {
+    LaunchResult LaunchElevated(const char*, const char*, const char*, int) override {
         ++launches;
-        return ElevatedLaunch::kStarted;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
     void ReportLaunchFailure(int, int) override {}
     bool EndSession(std::uint32_t) override { return true; }
