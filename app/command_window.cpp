@@ -260,8 +260,12 @@ bool RegisterCommandWindowClass(HINSTANCE instance) {
 HWND CreateCommandWindow(HINSTANCE instance) {
     // The template names the window class, so CommandWindowProc gets the messages; it is
     // passed as the dialog procedure too.
-    return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COMMAND), nullptr,
-                              reinterpret_cast<DLGPROC>(CommandWindowProc), 0);
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COMMAND), nullptr,
+                                     reinterpret_cast<DLGPROC>(CommandWindowProc), 0);
+    // No more characters can be typed than a command holds; the runner refuses a line whose
+    // characters take more than 260 bytes.
+    SendDlgItemMessageA(window, IDC_COMMAND_BOX, CB_LIMITTEXT, kTextChars, 0);
+    return window;
 }
 
 HICON LoadTrayIcon(HINSTANCE instance) {

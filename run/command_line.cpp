@@ -221,29 +221,66 @@ bool PrepareCommand(RunnerEnvironment& environment, const char* piece, const Arg
 // ---------------------------------------------------------------------------------------
 // The program of an elevated launch, apart from its parameters.
 
-// True when `command` up to `end` names an existing file, as it is or, when its last name
-// has no extension, with ".exe" added, as process creation would take it.
-bool NamesFile(RunnerEnvironment& environment, const char* command, const char* end) {
-    char candidate[kTextBuffer + 4];
-    CopyText(candidate, command, static_cast<std::size_t>(end - command) + 1);
+// The last '\' of `text` that is a character of its own, not the second byte of a double-byte
+// character; null when there is none. (No other sign that the runner looks for can be a
+// second byte: those begin at 0x40.)
+const char* LastBackslash(RunnerEnvironment& environment, const char* text) {
+    const char* last = nullptr;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == '\\') {
+            last = p;
+        } else if (environment.IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') {
+            ++p;
+        }
+    }
+    return last;
+}
+
+// A path from a drive, a root or a server is not relative; "C:x" is taken as from its drive.
+bool IsRelative(const char* path) {
+    return path[0] != '\\' && path[0] != '/' && !(path[0] != '\0' && path[1] == ':');
+}
+
+// True when the first `length` bytes of `text` name an existing file, as they are or, when
+// their last name has no extension, with ".exe" added, as process creation would take them;
+// a relative name is looked for in `startDir`, where the launch starts (when it is empty, in
+// the program's own current folder, which the launch then inherits).
+bool NamesFile(RunnerEnvironment& environment, const char* startDir, const char* text,
+               std::size_t length) {
+    char candidate[2 * kTextBuffer + 4];
+    std::size_t used = 0;
+    if (IsRelative(text) && startDir[0] != '\0') {
+        used = std::strlen(startDir);
+        std::memcpy(candidate, startDir, used);
+        const char* last = LastBackslash(environment, startDir);
+        if (last == nullptr || last[1] != '\0') {
+            candidate[used++] = '\\';
+        }
+    }
+    std::memcpy(candidate + used, text, length);
+    used += length;
+    candidate[used] = '\0';
     if (environment.FileExists(candidate)) {
         return true;
     }
-    const char* name = std::strrchr(candidate, '\\');
-    if (std::strchr(name != nullptr ? name : candidate, '.') != nullptr) {
+    const char* last = LastBackslash(environment, candidate);
+    if (std::strchr(last != nullptr ? last : candidate, '.') != nullptr) {
         return false;
     }
-    std::strcat(candidate, ".exe");
+    std::memcpy(candidate + used, ".exe", 5);
     return environment.FileExists(candidate);
 }
 
-// Finds the program as process creation does: the first part in double quotes; else the
-// shortest part that ends before a space or at the end and names an existing file; else the
-// part before the first space. The spaces after the program are left out of the parameters.
-void FindProgram(RunnerEnvironment& environment, PreparedCommand& command) {
+// Finds the program of an elevated launch, which the shell needs apart from its parameters:
+// the part in double quotes; else the one part that ends before a space or at the end and
+// names an existing file; else, when none does, the part before the first space. When more
+// than one part names a file, which one process creation would take is not what the user
+// may mean, and with administrator rights a planted program must not win: false. The spaces
+// after the program are left out of the parameters.
+bool FindProgram(RunnerEnvironment& environment, const char* startDir, PreparedCommand& command) {
     const char* text = command.text;
     const char* start = text;
-    const char* end;
+    const char* end = nullptr;
     const char* rest;
     if (text[0] == '"') {
         ++start;
@@ -251,16 +288,22 @@ void FindProgram(RunnerEnvironment& environment, PreparedCommand& command) {
         end = close != nullptr ? close : start + std::strlen(start);
         rest = close != nullptr ? close + 1 : end;
     } else {
-        const char* space = std::strchr(text, ' ');
-        end = space != nullptr ? space : text + std::strlen(text);
         for (const char* p = text;; ++p) {
-            if ((*p == ' ' || *p == '\0') && NamesFile(environment, text, p)) {
+            // A part that ends in a space names what the part without it names.
+            if ((*p == ' ' || *p == '\0') && p > text && p[-1] != ' ' &&
+                NamesFile(environment, startDir, text, static_cast<std::size_t>(p - text))) {
+                if (end != nullptr) {
+                    return false;
+                }
                 end = p;
-                break;
             }
             if (*p == '\0') {
                 break;
             }
+        }
+        if (end == nullptr) {
+            const char* space = std::strchr(text, ' ');
+            end = space != nullptr ? space : text + std::strlen(text);
         }
         rest = end;
     }
@@ -270,6 +313,7 @@ void FindProgram(RunnerEnvironment& environment, PreparedCommand& command) {
     command.programBegin = static_cast<std::uint16_t>(start - text);
     command.programEnd = static_cast<std::uint16_t>(end - text);
     command.parametersBegin = static_cast<std::uint16_t>(rest - text);
+    return true;
 }
 
 int ShowCommandFor(std::uint32_t windowState) {
@@ -288,6 +332,9 @@ int ShowCommandFor(std::uint32_t windowState) {
 LineProblem PrepareCommandLine(RunnerEnvironment& environment, const AliasList& aliases,
                                const char* defaultStartPath, const char* entered, bool elevated,
                                CommandLine& line) {
+    if (std::strlen(entered) > static_cast<std::size_t>(kTextChars)) {
+        return LineProblem::kTooLong;
+    }
     const char* argumentText = "";
     const AliasRecord* alias = FindLineAlias(aliases, entered, &argumentText);
     const char* source = alias != nullptr ? alias->Command : entered;
@@ -318,8 +365,8 @@ LineProblem PrepareCommandLine(RunnerEnvironment& environment, const AliasList& 
                             command.text)) {
             return LineProblem::kTooLong;
         }
-        if (elevated) {
-            FindProgram(environment, command);
+        if (elevated && !FindProgram(environment, line.startDir, command)) {
+            return LineProblem::kProgramUnclear;
         }
     }
     return LineProblem::kNone;

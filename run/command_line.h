@@ -42,10 +42,12 @@ struct CommandLine {
 
 enum class LineProblem {
     kNone,
-    kTooLong,  // a command or the start directory would exceed 260 characters
+    kTooLong,         // the line, a command or the start directory exceeds 260 characters
+    kProgramUnclear,  // elevated: more than one leading part of a command names a file
 };
 
-// Resolves `entered` against `aliases` and prepares each of its commands into `line`; a line
+// Resolves `entered` (a line of more than 260 characters is too long, and no line is cut)
+// against `aliases` and prepares each of its commands into `line`; a line
 // that is no alias starts in `defaultStartPath`. An alias is the whole line, or its first word
 // when the alias's command holds a placeholder (%s, %1 ... %9), the rest of the line then
 // being its arguments. `elevated` also finds each command's program. `line` is complete only

@@ -1,6 +1,7 @@
 // What the runner asks of the system it runs on, and nothing that it does to it: whether a
-// file exists, what the environment variables say. The Win32 runner answers from Windows;
-// the tests and the benchmarks answer from one fake (tests/fake_environment.h).
+// file exists, what the environment variables say, how its texts are encoded. The Win32 runner
+// answers from Windows; the tests and the benchmarks answer from one fake
+// (tests/fake_environment.h).
 #pragma once
 
 class RunnerEnvironment {
@@ -11,6 +12,10 @@ class RunnerEnvironment {
     // that is not defined stays as it is. False, and `buffer` undefined, when the result
     // needs more than `capacity` - 1 bytes.
     virtual bool ExpandVariables(const char* text, char* buffer, int capacity) = 0;
+    // True when `byte` begins a character of two bytes, whose second byte may look like '\'
+    // (a legacy double-byte code page, where Windows keeps the program off UTF-8). Never
+    // true for UTF-8, in which no byte of a longer character looks like a sign.
+    virtual bool IsLeadByte(unsigned char byte) = 0;
 
   protected:
     ~RunnerEnvironment() = default;

@@ -10,6 +10,18 @@ namespace {
 // variables are expanded and its arguments put in (ERROR_FILENAME_EXCED_RANGE).
 constexpr int kErrorTooLong = 206;
 
+const char kProgramUnclearText[] =
+    "More than one program fits the start of the line. Put the program in double quotes.";
+
+// What is shown for a line that is not launched at all.
+void ReportProblem(RunnerHost& host, LineProblem problem) {
+    if (problem == LineProblem::kProgramUnclear) {
+        host.ShowWarning(kProgramUnclearText);
+    } else {
+        host.ReportLaunchFailure(kErrorTooLong, kErrorTooLong);
+    }
+}
+
 // An empty box, or text that begins with a space or '*', is no command.
 bool IsRefused(const char* entered) {
     return entered[0] == '\0' || entered[0] == ' ' || entered[0] == '*';
@@ -83,10 +95,11 @@ void Record(RunnerHost& host, const char* entered, const Settings& settings) {
 
 void RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
                    const Settings& settings, bool elevated) {
-    char entered[kTextBuffer];
+    // Room for a line one character longer than any that runs, so that a line too long is
+    // seen to be: whatever the cut between characters takes off, more than 260 bytes remain.
+    char entered[kTextBuffer + kMaxCharBytes];
     entered[0] = '\0';
-    host.ReadCommandText(entered, kTextBuffer);
-    entered[kTextChars] = '\0';
+    host.ReadCommandText(entered, sizeof entered);
 
     if (IsRefused(entered)) {
         host.Beep();
@@ -102,10 +115,11 @@ void RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const Alias
     // Large, but on the stack only for the run: every command is prepared before the first
     // one starts.
     CommandLine line;
-    if (PrepareCommandLine(environment, aliases, settings.StartPath, entered, elevated, line) !=
-        LineProblem::kNone) {
+    const LineProblem problem =
+        PrepareCommandLine(environment, aliases, settings.StartPath, entered, elevated, line);
+    if (problem != LineProblem::kNone) {
         host.RestoreCursor();
-        host.ReportLaunchFailure(kErrorTooLong, kErrorTooLong);
+        ReportProblem(host, problem);
         return;
     }
     const LaunchOutcome outcome = LaunchCommands(host, line, elevated);

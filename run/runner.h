@@ -57,6 +57,8 @@ class RunnerHost {
     // An error message box. `windowAlive` is false once DestroyWindow has been called:
     // the message then has no owner.
     virtual void ShowError(const char* text, bool windowAlive) = 0;
+    // A refusal of what was typed: a warning message box owned by the command window.
+    virtual void ShowWarning(const char* text) = 0;
 
   protected:
     ~RunnerHost() = default;

@@ -43,6 +43,9 @@ class WindowRunnerHost final : public RunnerHost {
     void ShowError(const char* text, bool windowAlive) override {
         ShowMessage(windowAlive ? window_ : NULL, text, MB_ICONERROR | MB_OK);
     }
+    void ShowWarning(const char* text) override {
+        ShowMessage(window_, text, MB_ICONWARNING | MB_OK);
+    }
 
   private:
     HWND window_;
@@ -55,6 +58,7 @@ class WindowsEnvironment final : public RunnerEnvironment {
     bool ExpandVariables(const char* text, char* buffer, int capacity) override {
         return ExpandEnvironment(text, buffer, capacity);
     }
+    bool IsLeadByte(unsigned char byte) override { return IsDBCSLeadByte(byte) != FALSE; }
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The runner's environment for the unit tests and the benchmarks: the files that exist and
-// the variables that are defined are what the test says. It allocates nothing while it
-// answers, so that the benchmarks measure the runner, not the fake.
+// The runner's environment for the unit tests and the benchmarks: the files that exist, the
+// variables that are defined and the code page are what the test says. It allocates nothing while
+// it answers, so that the benchmarks measure the runner, not the fake.
 #pragma once
 
 #include <cstring>
@@ -15,6 +15,9 @@ class FakeEnvironment final : public RunnerEnvironment {
   public:
     std::vector<std::string> files;                              // what FileExists finds
     std::vector<std::pair<std::string, std::string>> variables;  // %NAME% of these expand
+    // Texts in a double-byte code page whose lead bytes are those of code page 932 (Japanese),
+    // instead of UTF-8.
+    bool doubleByteCodePage = false;
 
     bool FileExists(const char* path) override {
         for (const std::string& file : files) {
@@ -42,6 +45,11 @@ class FakeEnvironment final : public RunnerEnvironment {
         }
         buffer[length] = '\0';
         return true;
+    }
+
+    bool IsLeadByte(unsigned char byte) override {
+        return doubleByteCodePage &&
+               ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
     }
 
   private:

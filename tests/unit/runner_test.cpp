@@ -127,6 +127,10 @@ class RecordingHost : public RunnerHost {
     void ShowError(const char* text, bool windowAlive) override {
         events.push_back("error(" + std::string(text) + (windowAlive ? "|owner" : "|null") + ")");
     }
+    void ShowWarning(const char* text) override {
+        EXPECT_TRUE(windowAlive) << "warning shown after the window was gone";
+        events.push_back("warning(" + std::string(text) + ")");
+    }
 
     int Count(const std::string& prefix) const {
         int n = 0;
@@ -580,26 +584,45 @@ TEST(Runner, WindowClosedDuringTheLogoffFailureBoxIsNotDestroyedAgain) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Text longer than 260 characters is cut before anything else.
+// A line of more than 260 bytes is never cut: nothing of it starts, the failure is shown
+// with code 206 and the text stays. A line of exactly 260 bytes runs.
 
-TEST(Runner, LongTextIsCutTo260BeforeAnything) {
-    Fixture f;
-    // A '*' just past the limit would make a second command if the text were not cut.
-    const std::string first260 = "prog " + std::string(255, 'x');
-    const std::string typed = first260 + "*second" + std::string(33, 'y');
-    ASSERT_EQ(typed.size(), 300u);
-    f.Run(typed);
-    EXPECT_EQ(f.host.readCapacity, 261);
-    EXPECT_EQ(Join(f.host.launches), Join({first260 + "|C:\\|1"}));
-    EXPECT_EQ(f.host.Count("history(" + first260 + ")"), 1);
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
 }
 
-TEST(Runner, LongSessionLikeTextIsNoSessionCommand) {
-    Fixture f;
-    const std::string typed = "!logoff" + std::string(293, ' ');
-    f.Run(typed);
-    EXPECT_EQ(f.host.Count("session("), 0) << Join(f.host.events);
-    EXPECT_EQ(Join(f.host.launches), Join({typed.substr(0, 260) + "|C:\\|1"}));
+TEST(Runner, LineOfMoreThan260BytesIsRefusedWhole) {
+    const std::string cjk = "\xE8\xA1\xA8";  // three bytes in UTF-8
+    const struct {
+        const char* name;
+        std::string typed;
+        bool runs;
+    } cases[] = {
+        {"260 letters", std::string(260, 'x'), true},
+        {"86 CJK characters and 2 letters", Repeat(cjk, 86) + "ab", true},
+        {"261 letters", std::string(261, 'x'), false},
+        {"87 CJK characters", Repeat(cjk, 87), false},
+        // A '*' past the limit would make a second command of a line cut short.
+        {"a second command past the limit", "prog " + std::string(255, 'x') + "*second", false},
+        {"a session command and spaces", "!logoff" + std::string(293, ' '), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.Run(c.typed);
+        EXPECT_GE(f.host.readCapacity, 261 + 4) << "room for one character more than fits";
+        if (c.runs) {
+            EXPECT_EQ(Join(f.host.launches), Join({c.typed + "|C:\\|1"}));
+            EXPECT_EQ(f.host.Count("history(" + c.typed + ")"), 1) << Join(f.host.events);
+        } else {
+            EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}));
+            EXPECT_EQ(f.host.box, c.typed);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -685,5 +708,103 @@ TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
     RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
     EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "runas(a)", "restore"}));
 }
+
+// Control+Shift+Enter's program of an unquoted line: the one leading part that names a file,
+// a relative one in the start folder; with more than one, nothing of the line starts and the
+// user is asked for double quotes. In a double-byte code page a '\' may be a second byte.
+
+struct ProgramCase {
+    const char* name;
+    const char* typed;
+    std::vector<std::string> files;
+    const char* startPath;
+    bool doubleByte;
+    const char* program;  // "program|parameters", or null: the program is unclear
+};
+
+class ProgramChoice : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(ProgramChoice, OnlyOneLeadingPartMayNameAFile) {
+    const ProgramCase& c = GetParam();
+    Fixture f;
+    std::strcpy(f.settings.StartPath, c.startPath);
+    f.environment.files = c.files;
+    f.environment.doubleByteCodePage = c.doubleByte;
+    f.host.box = c.typed;
+    RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
+    if (c.program != nullptr) {
+        EXPECT_EQ(Join(f.host.launches),
+                  Join({"runas " + std::string(c.program) + "|" + c.startPath + "|1"}));
+    } else {
+        EXPECT_EQ(Join(f.host.events),
+                  Join({"read", "wait", "restore",
+                        "warning(More than one program fits the start of the line. Put the "
+                        "program in double quotes.)"}));
+        EXPECT_EQ(f.host.box, c.typed);
+    }
+}
+
+void PrintTo(const ProgramCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const char kTool[] = "C:\\Tools\\My Tools\\tool.exe";
+const char kPlanted[] = "C:\\Tools\\My.exe";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, ProgramChoice,
+    ::testing::Values(
+        ProgramCase{"one part names a file",
+                    "C:\\Tools\\My Tools\\tool.exe /q",
+                    {kTool},
+                    "D:\\start",
+                    false,
+                    "C:\\Tools\\My Tools\\tool.exe|/q"},
+        ProgramCase{"two parts name files",
+                    "C:\\Tools\\My Tools\\tool.exe /q",
+                    {kTool, kPlanted},
+                    "D:\\start",
+                    false,
+                    nullptr},
+        ProgramCase{"unclear in the second command",
+                    "a*C:\\Tools\\My Tools\\tool.exe /q",
+                    {kTool, kPlanted},
+                    "D:\\start",
+                    false,
+                    nullptr},
+        ProgramCase{"quoted as quoted",
+                    "\"C:\\Tools\\My Tools\\tool.exe\" /q",
+                    {kTool, kPlanted},
+                    "D:\\start",
+                    false,
+                    "C:\\Tools\\My Tools\\tool.exe|/q"},
+        ProgramCase{"no part names a file", "notepad a  b", {}, "D:\\start", false, "notepad|a  b"},
+        ProgramCase{"relative in the start folder",
+                    "my tool.exe -x",
+                    {"D:\\start\\my tool.exe"},
+                    "D:\\start\\",
+                    false,
+                    "my tool.exe|-x"},
+        ProgramCase{"relative elsewhere",
+                    "my tool.exe -x",
+                    {"my tool.exe"},
+                    "D:\\start",
+                    false,
+                    "my|tool.exe -x"},
+        // "D:\" and a character whose second byte is '\': the folder does not end in one.
+        ProgramCase{"start folder ending in a second byte",
+                    "my tool.exe -x",
+                    {"D:\\\x95\\\\my tool.exe"},
+                    "D:\\\x95\\",
+                    true,
+                    "my tool.exe|-x"},
+        // The last name of "C:\t\v1.X" is "v1.X", which has an extension: no ".exe" added.
+        ProgramCase{"last name ending in a second byte",
+                    "C:\\t\\v1.\x95\\ b -q",
+                    {"C:\\t\\v1.\x95\\.exe", "C:\\t\\v1.\x95\\ b"},
+                    "D:\\start",
+                    true,
+                    "C:\\t\\v1.\x95\\ b|-q"}),
+    case_name::By(&ProgramCase::name));
 
 }  // namespace

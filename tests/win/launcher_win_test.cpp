@@ -781,6 +781,24 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowRunCase{"failure, close", false, false, kAfterClose, true, true}),
     case_name::By(&WindowRunCase::name));
 
+// What is typed or pasted into the command box stops at 260 characters.
+TEST_F(LauncherTest, CommandBoxTakes260Characters) {
+    RegisterCommandWindowClass(GetModuleHandleA(NULL));
+    HWND window = CreateCommandWindow(GetModuleHandleA(NULL));
+    ASSERT_NE(window, nullptr);
+    COMBOBOXINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(GetDlgItem(window, IDC_COMMAND_BOX), &info));
+    const std::string pasted(300, 'x');
+    SendMessageA(info.hwndItem, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pasted.c_str()));
+    EXPECT_EQ(GetWindowTextLengthA(info.hwndItem), 260);
+    DestroyWindow(window);
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {  // the quit message of the window
+    }
+}
+
 // "&Close" from the tray menu while the failure box of the first piece is up: the command
 // window goes, and the second piece is not launched.
 TEST_F(LauncherTest, CloseDuringAFailureBoxLaunchesNothingMore) {

@@ -146,6 +146,7 @@ class NullHost final : public RunnerHost {
     void DestroyWindow() override {}
     bool WindowExists() override { return true; }
     void ShowError(const char*, bool) override {}
+    void ShowWarning(const char*) override {}
 };
 
 double RunnerMicroseconds(const char* text, const AliasList& aliases, const Settings& settings) {
