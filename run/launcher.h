@@ -12,7 +12,7 @@ LaunchResult Launcher(const char* commandLine, const char* startDir, int showCom
 
 // Opens `program` with `parameters` (may be empty) through the shell's "runas" verb, which
 // asks the user for administrator rights. Process creation cannot raise rights: it is not
-// tried, and its code is 0.
+// tried, and its code is 0. kNoRunas when the shell has no such verb for what was named.
 LaunchResult LauncherElevated(const char* program, const char* parameters, const char* startDir,
                               int showCommand);
 

@@ -66,8 +66,12 @@ LaunchResult LauncherElevated(const char* program, const char* parameters, const
         return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
     const DWORD shellError = GetLastError();
-    const LaunchStatus status =
-        shellError == ERROR_CANCELLED ? LaunchStatus::kDeclined : LaunchStatus::kFailed;
+    // The shell's own code says that nothing is registered for the verb (Windows sets
+    // ERROR_NO_ASSOCIATION, Wine other codes beside it).
+    const LaunchStatus status = shellError == ERROR_CANCELLED ? LaunchStatus::kDeclined
+                                : reinterpret_cast<INT_PTR>(shell.hInstApp) == SE_ERR_NOASSOC
+                                    ? LaunchStatus::kNoRunas
+                                    : LaunchStatus::kFailed;
     return LaunchResult{status, static_cast<int>(shellError), 0};
 }
 

@@ -55,23 +55,32 @@ void RunSessionCommand(RunnerHost& host, const SessionCommandInfo& command, cons
 
 enum class LaunchOutcome { kStarted, kFailed, kDeclined };
 
+// One command: elevated through the "runas" verb, the program apart from its parameters,
+// and what has no such verb (a document, a folder, a web address) opened as Enter opens it.
+LaunchResult LaunchCommand(RunnerHost& host, const CommandLine& line,
+                           const PreparedCommand& command, bool elevated) {
+    if (elevated) {
+        char program[kTextBuffer];
+        char parameters[kTextBuffer];
+        ProgramAndParameters(command, program, parameters);
+        const LaunchResult result =
+            host.LaunchElevated(program, parameters, line.startDir, line.showCommand);
+        if (result.status != LaunchStatus::kNoRunas) {
+            return result;
+        }
+    }
+    return host.Launch(command.text, line.startDir, line.showCommand);
+}
+
 // Launches the commands of `line` in order, each failure reported before the next command
 // starts. The failure message's own message loop lets the tray menu end the program: once
 // the window is gone, nothing more is launched. The last launch made decides, except that a
-// declined elevation ends the run there and then (no second prompt).
+// declined elevation ends the run there and then (no second prompt), before the commands
+// after it.
 LaunchOutcome LaunchCommands(RunnerHost& host, const CommandLine& line, bool elevated) {
     LaunchStatus last = LaunchStatus::kFailed;
     for (int i = 0; i < line.count && host.WindowExists(); ++i) {
-        const PreparedCommand& command = line.commands[i];
-        LaunchResult result;
-        if (elevated) {
-            char program[kTextBuffer];
-            char parameters[kTextBuffer];
-            ProgramAndParameters(command, program, parameters);
-            result = host.LaunchElevated(program, parameters, line.startDir, line.showCommand);
-        } else {
-            result = host.Launch(command.text, line.startDir, line.showCommand);
-        }
+        const LaunchResult result = LaunchCommand(host, line, line.commands[i], elevated);
         last = result.status;
         if (last == LaunchStatus::kDeclined) {
             return LaunchOutcome::kDeclined;

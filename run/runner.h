@@ -17,6 +17,7 @@ enum class LaunchStatus {
     kStarted,
     kFailed,
     kDeclined,  // the user declined the elevation; nothing is to be shown
+    kNoRunas,   // what was named (a document, a folder, a web address) has no "runas" verb
 };
 
 struct LaunchResult {

@@ -700,13 +700,35 @@ TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
     }
 }
 
-// Declined: no second prompt, nothing recorded, the text stays.
+// Declined, at any prompt: no further prompt, nothing recorded, the text stays.
 TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
+    for (int declinedAt : {1, 2}) {
+        SCOPED_TRACE("declined at prompt " + std::to_string(declinedAt));
+        Fixture f;
+        f.host.elevatedResults.assign(static_cast<std::size_t>(declinedAt - 1),
+                                      LaunchStatus::kStarted);
+        f.host.elevatedResults.push_back(LaunchStatus::kDeclined);
+        f.host.box = "a*b*c";
+        RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
+        std::vector<std::string> expected = {"read", "wait", "runas(a)"};
+        if (declinedAt == 2) {
+            expected.push_back("runas(b)");
+        }
+        expected.push_back("restore");
+        EXPECT_EQ(Join(f.host.events), Join(expected));
+        EXPECT_EQ(f.host.box, "a*b*c");
+    }
+}
+
+// What has no "runas" verb opens as Enter opens it, and is recorded as Enter records it.
+TEST(Runner, ElevatedLineWithoutRunasVerbOpensAsEnterDoes) {
     Fixture f;
-    f.host.elevatedResults = {LaunchStatus::kDeclined};
-    f.host.box = "a*b";
+    f.host.elevatedResults = {LaunchStatus::kNoRunas};
+    f.host.box = "https://example.test/";
     RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
-    EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "runas(a)", "restore"}));
+    EXPECT_EQ(Join(f.host.events),
+              Join({"read", "wait", "runas(https://example.test/)", "launch(https://example.test/)",
+                    "restore", "history(https://example.test/)", "fill", "text()"}));
 }
 
 // Control+Shift+Enter's program of an unquoted line: the one leading part that names a file,

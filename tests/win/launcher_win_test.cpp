@@ -688,7 +688,8 @@ struct WindowRunCase {
     bool existsAfter;
 };
 
-class RunnerWindow : public LauncherTest, public ::testing::WithParamInterface<WindowRunCase> {
+// A plain window with a command box, as the runner's own window.
+class RunnerWindowTest : public LauncherTest {
   protected:
     void SetUp() override {
         LauncherTest::SetUp();
@@ -727,6 +728,9 @@ class RunnerWindow : public LauncherTest, public ::testing::WithParamInterface<W
     }
     HWND window_ = NULL;
 };
+
+class RunnerWindow : public RunnerWindowTest,
+                     public ::testing::WithParamInterface<WindowRunCase> {};
 
 TEST_P(RunnerWindow, RunsTheCommandBox) {
     const WindowRunCase& c = GetParam();
@@ -780,6 +784,27 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowRunCase{"failure, hide", false, false, kAfterHide, true, true},
                       WindowRunCase{"failure, close", false, false, kAfterClose, true, true}),
     case_name::By(&WindowRunCase::name));
+
+// A document whose type has no "runas" verb opens with Ctrl+Shift+Enter as with Enter: no
+// message, and the line in the history.
+TEST_F(RunnerWindowTest, ElevatedDocumentWithoutRunasVerbOpensAsEnterDoes) {
+    const std::string shellRecord = dir_ + "\\shell.rec";
+    RegisterDocument(shellRecord);
+    const std::string document = dir_ + "\\plain.zrtdoc";
+    FILE* file = std::fopen(document.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    g_state.settings.AfterCommand = kAfterStay;
+    SetDlgItemTextA(window_, IDC_COMMAND_BOX, document.c_str());
+    MessageBoxAnswerer answerer;
+    CommandRunner(window_, true);
+    EXPECT_EQ(answerer.Stop().size(), 0u);
+    const auto seen = ReadRecord(shellRecord);
+    EXPECT_EQ(seen.count("cmdline") ? seen.at("cmdline") : "",
+              "\"" + Recorder() + "\" \"" + shellRecord + "\" shell \"" + document + "\"")
+        << Describe(seen);
+    EXPECT_EQ(std::string(g_state.history.Slots[0]), document);
+}
 
 // What is typed or pasted into the command box stops at 260 characters.
 TEST_F(LauncherTest, CommandBoxTakes260Characters) {
