@@ -13,15 +13,22 @@ const char* DirectoryOrNull(const char* startDir) {
     return (startDir != NULL && startDir[0] != '\0') ? startDir : NULL;
 }
 
+// The shell shows no error dialog of its own. A program that ends right after the call must
+// let the shell finish first: its documentation asks for SEE_MASK_NOASYNC then.
+ULONG ShellMask(bool programEnds) {
+    return SEE_MASK_FLAG_NO_UI | (programEnds ? SEE_MASK_NOASYNC : 0);
+}
+
 }  // namespace
 
-LaunchResult Launcher(const char* commandLine, const char* startDir, int showCommand) {
+LaunchResult Launcher(const char* commandLine, const char* startDir, int showCommand,
+                      bool programEnds) {
     const char* directory = DirectoryOrNull(startDir);
 
     SHELLEXECUTEINFOA shell;
     ZeroMemory(&shell, sizeof shell);
     shell.cbSize = sizeof shell;
-    shell.fMask = SEE_MASK_FLAG_NO_UI;
+    shell.fMask = ShellMask(programEnds);
     shell.lpVerb = "open";
     shell.lpFile = commandLine;
     shell.lpDirectory = directory;
@@ -51,11 +58,11 @@ LaunchResult Launcher(const char* commandLine, const char* startDir, int showCom
 }
 
 LaunchResult LauncherElevated(const char* program, const char* parameters, const char* startDir,
-                              int showCommand) {
+                              int showCommand, bool programEnds) {
     SHELLEXECUTEINFOA shell;
     ZeroMemory(&shell, sizeof shell);
     shell.cbSize = sizeof shell;
-    shell.fMask = SEE_MASK_FLAG_NO_UI;
+    shell.fMask = ShellMask(programEnds);
     shell.hwnd = g_app.window;  // the consent prompt belongs to the command window
     shell.lpVerb = "runas";
     shell.lpFile = program;

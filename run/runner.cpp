@@ -55,21 +55,27 @@ void RunSessionCommand(RunnerHost& host, const SessionCommandInfo& command, cons
 
 enum class LaunchOutcome { kStarted, kFailed, kDeclined };
 
+// How every command of a run is launched.
+struct RunMode {
+    bool elevated;     // Control+Shift+Enter
+    bool programEnds;  // AfterCommand Close
+};
+
 // One command: elevated through the "runas" verb, the program apart from its parameters,
 // and what has no such verb (a document, a folder, a web address) opened as Enter opens it.
 LaunchResult LaunchCommand(RunnerHost& host, const CommandLine& line,
-                           const PreparedCommand& command, bool elevated) {
-    if (elevated) {
+                           const PreparedCommand& command, const RunMode& mode) {
+    if (mode.elevated) {
         char program[kTextBuffer];
         char parameters[kTextBuffer];
         ProgramAndParameters(command, program, parameters);
-        const LaunchResult result =
-            host.LaunchElevated(program, parameters, line.startDir, line.showCommand);
+        const LaunchResult result = host.LaunchElevated(program, parameters, line.startDir,
+                                                        line.showCommand, mode.programEnds);
         if (result.status != LaunchStatus::kNoRunas) {
             return result;
         }
     }
-    return host.Launch(command.text, line.startDir, line.showCommand);
+    return host.Launch(command.text, line.startDir, line.showCommand, mode.programEnds);
 }
 
 // Launches the commands of `line` in order, each failure reported before the next command
@@ -77,10 +83,10 @@ LaunchResult LaunchCommand(RunnerHost& host, const CommandLine& line,
 // the window is gone, nothing more is launched. The last launch made decides, except that a
 // declined elevation ends the run there and then (no second prompt), before the commands
 // after it.
-LaunchOutcome LaunchCommands(RunnerHost& host, const CommandLine& line, bool elevated) {
+LaunchOutcome LaunchCommands(RunnerHost& host, const CommandLine& line, const RunMode& mode) {
     LaunchStatus last = LaunchStatus::kFailed;
     for (int i = 0; i < line.count && host.WindowExists(); ++i) {
-        const LaunchResult result = LaunchCommand(host, line, line.commands[i], elevated);
+        const LaunchResult result = LaunchCommand(host, line, line.commands[i], mode);
         last = result.status;
         if (last == LaunchStatus::kDeclined) {
             return LaunchOutcome::kDeclined;
@@ -131,7 +137,8 @@ void RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const Alias
         ReportProblem(host, problem);
         return;
     }
-    const LaunchOutcome outcome = LaunchCommands(host, line, elevated);
+    const RunMode mode = {elevated, settings.AfterCommand == kAfterClose};
+    const LaunchOutcome outcome = LaunchCommands(host, line, mode);
     host.RestoreCursor();
 
     if (outcome == LaunchOutcome::kStarted && host.WindowExists()) {

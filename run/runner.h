@@ -37,12 +37,16 @@ class RunnerHost {
     // Shows the wait cursor and keeps the one it replaces; RestoreCursor puts that back.
     virtual void ShowWaitCursor() = 0;
     virtual void RestoreCursor() = 0;
-    // One launch: the shell, then process creation. Shows nothing.
-    virtual LaunchResult Launch(const char* commandLine, const char* startDir, int showCommand) = 0;
+    // One launch: the shell, then process creation. Shows nothing. `programEnds`: the program
+    // ends right after this run (AfterCommand Close), so the shell must finish its work
+    // before it returns.
+    virtual LaunchResult Launch(const char* commandLine, const char* startDir, int showCommand,
+                                bool programEnds) = 0;
     // One launch with administrator rights, the program and its parameters apart. Shows
     // nothing but the system's prompt.
     virtual LaunchResult LaunchElevated(const char* program, const char* parameters,
-                                        const char* startDir, int showCommand) = 0;
+                                        const char* startDir, int showCommand,
+                                        bool programEnds) = 0;
     // The launcher's failure message with both error codes, modal.
     virtual void ReportLaunchFailure(int shellCode, int createCode) = 0;
     virtual bool EndSession(std::uint32_t flags) = 0;

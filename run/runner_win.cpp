@@ -23,12 +23,13 @@ class WindowRunnerHost final : public RunnerHost {
     void Beep() override { MessageBeep(MB_OK); }
     void ShowWaitCursor() override { saved_ = SetCursor(LoadCursorA(NULL, IDC_WAIT)); }
     void RestoreCursor() override { SetCursor(saved_); }
-    LaunchResult Launch(const char* commandLine, const char* startDir, int showCommand) override {
-        return Launcher(commandLine, startDir, showCommand);
+    LaunchResult Launch(const char* commandLine, const char* startDir, int showCommand,
+                        bool programEnds) override {
+        return Launcher(commandLine, startDir, showCommand, programEnds);
     }
     LaunchResult LaunchElevated(const char* program, const char* parameters, const char* startDir,
-                                int showCommand) override {
-        return LauncherElevated(program, parameters, startDir, showCommand);
+                                int showCommand, bool programEnds) override {
+        return LauncherElevated(program, parameters, startDir, showCommand, programEnds);
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
         ShowLaunchFailure(shellCode, createCode);

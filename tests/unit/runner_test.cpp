@@ -66,7 +66,9 @@ class RecordingHost : public RunnerHost {
         events.push_back("restore");
     }
     // A failed launch: the codes of a file that neither way finds.
-    LaunchResult Launch(const char* line, const char* dir, int show) override {
+    int endingLaunches = 0;  // launches told that the program ends afterwards
+    LaunchResult Launch(const char* line, const char* dir, int show, bool programEnds) override {
+        endingLaunches += programEnds ? 1 : 0;
         EXPECT_TRUE(waiting) << "launch of '" << line << "' without the wait cursor";
         launches.push_back(std::string(line) + "|" + dir + "|" + std::to_string(show));
         EXPECT_TRUE(windowAlive) << "launch of '" << line << "' after the window was gone";
@@ -82,7 +84,8 @@ class RecordingHost : public RunnerHost {
     std::deque<LaunchStatus> elevatedResults;  // started when used up
     // A failed elevation: access denied, and no process creation tried.
     LaunchResult LaunchElevated(const char* program, const char* parameters, const char* dir,
-                                int show) override {
+                                int show, bool programEnds) override {
+        endingLaunches += programEnds ? 1 : 0;
         launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
                            std::to_string(show));
         events.push_back("runas(" + std::string(program) + ")");
@@ -520,6 +523,7 @@ TEST_P(SingleOutcome, AfterCommandOnlyAfterSuccess) {
     expected.push_back("restore");
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     EXPECT_EQ(Join(f.host.events), Join(expected)) << "AfterCommand " << c.afterCommand;
+    EXPECT_EQ(f.host.endingLaunches, c.afterCommand == kAfterClose ? 1 : 0);
 }
 
 const std::vector<std::string> kSingleRecorded = {"history(notepad x.txt)", "fill", "text()"};

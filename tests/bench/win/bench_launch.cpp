@@ -129,11 +129,11 @@ class NullHost final : public RunnerHost {
     void Beep() override {}
     void ShowWaitCursor() override {}
     void RestoreCursor() override {}
-    LaunchResult Launch(const char*, const char*, int) override {
+    LaunchResult Launch(const char*, const char*, int, bool) override {
         ++launches;
         return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
-    LaunchResult LaunchElevated(const char*, const char*, const char*, int) override {
+    LaunchResult LaunchElevated(const char*, const char*, const char*, int, bool) override {
         ++launches;
         return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
