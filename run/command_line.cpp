@@ -183,8 +183,10 @@ bool AppendInserted(char* out, int* length, const char* text, bool encode) {
 }
 
 // `command` with its placeholders filled in into `out` (kTextBuffer bytes); in a web address
-// what goes in is percent-encoded. False when the result would exceed 260 characters.
-bool InsertArguments(const char* command, const Arguments& arguments, char* out) {
+// what goes in is percent-encoded, as UTF-8 whatever the program's code page. False when the
+// result would exceed 260 characters.
+bool InsertArguments(RunnerEnvironment& environment, const char* command,
+                     const Arguments& arguments, char* out) {
     const bool encode = IsWebAddress(command);
     int length = 0;
     out[0] = '\0';
@@ -197,8 +199,14 @@ bool InsertArguments(const char* command, const Arguments& arguments, char* out)
             }
             continue;
         }
-        if (!AppendInserted(out, &length, placeholder->value(arguments, p[1] - placeholder->first),
-                            encode)) {
+        const char* value = placeholder->value(arguments, p[1] - placeholder->first);
+        // A byte of the code page takes at most three in UTF-8.
+        char utf8[3 * kTextChars + 1];
+        if (encode && !environment.TextsAreUtf8()) {
+            LegacyToUtf8(value, std::strlen(value), utf8, sizeof utf8);
+            value = utf8;
+        }
+        if (!AppendInserted(out, &length, value, encode)) {
             return false;
         }
         ++p;
@@ -215,7 +223,7 @@ bool PrepareCommand(RunnerEnvironment& environment, const char* piece, const Arg
     }
     char expanded[kTextBuffer];
     return environment.ExpandVariables(piece, expanded, kTextBuffer) &&
-           InsertArguments(expanded, *arguments, out);
+           InsertArguments(environment, expanded, *arguments, out);
 }
 
 // ---------------------------------------------------------------------------------------

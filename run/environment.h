@@ -16,6 +16,9 @@ class RunnerEnvironment {
     // (a legacy double-byte code page, where Windows keeps the program off UTF-8). Never
     // true for UTF-8, in which no byte of a longer character looks like a sign.
     virtual bool IsLeadByte(unsigned char byte) = 0;
+    // True when texts are UTF-8; false where Windows keeps the program in the machine's
+    // legacy code page (LegacyToUtf8 converts from it).
+    virtual bool TextsAreUtf8() = 0;
 
   protected:
     ~RunnerEnvironment() = default;

@@ -7,6 +7,7 @@
 #include "state/history.h"
 #include "state/process_win.h"
 #include "state/state_win.h"
+#include "state/text.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ class WindowsEnvironment final : public RunnerEnvironment {
         return ExpandEnvironment(text, buffer, capacity);
     }
     bool IsLeadByte(unsigned char byte) override { return IsDBCSLeadByte(byte) != FALSE; }
+    bool TextsAreUtf8() override { return TextIsUtf8(); }
 };
 
 }  // namespace

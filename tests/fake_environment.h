@@ -15,9 +15,10 @@ class FakeEnvironment final : public RunnerEnvironment {
   public:
     std::vector<std::string> files;                              // what FileExists finds
     std::vector<std::pair<std::string, std::string>> variables;  // %NAME% of these expand
-    // Texts in a double-byte code page whose lead bytes are those of code page 932 (Japanese),
-    // instead of UTF-8.
-    bool doubleByteCodePage = false;
+    // Texts in a legacy code page instead of UTF-8: a double-byte one, whose lead bytes are
+    // those of code page 932 (Japanese). The runner converts from it with LegacyToUtf8, which
+    // natively reads ISO 8859-1: enough to see that a text was converted.
+    bool legacyCodePage = false;
 
     bool FileExists(const char* path) override {
         for (const std::string& file : files) {
@@ -48,9 +49,10 @@ class FakeEnvironment final : public RunnerEnvironment {
     }
 
     bool IsLeadByte(unsigned char byte) override {
-        return doubleByteCodePage &&
-               ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
+        return legacyCodePage && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
     }
+
+    bool TextsAreUtf8() override { return !legacyCodePage; }
 
   private:
     const std::string* Value(std::string_view name) const {

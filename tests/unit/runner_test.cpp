@@ -639,6 +639,7 @@ struct LaunchCase {
     const char* text;
     bool elevated;
     std::vector<std::string> launches;  // "line|dir|show" or "runas program|parameters|dir|show"
+    bool legacyCodePage = false;
 };
 
 class Launches : public ::testing::TestWithParam<LaunchCase> {};
@@ -653,6 +654,7 @@ TEST_P(Launches, ExpandedAndSplit) {
     ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
     ASSERT_TRUE(AddAlias(f.aliases, "ssh", "ssh.exe %1 -p %2", "D:\\", kStateMinimized));
     ASSERT_TRUE(AddAlias(f.aliases, "two", "open %1*mailto:%2", "", kStateNormal));
+    f.environment.legacyCodePage = c.legacyCodePage;
     f.host.box = c.text;
     RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
     EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << c.text;
@@ -678,6 +680,9 @@ INSTANTIATE_TEST_SUITE_P(
         LaunchCase{"G  red  fox ", false, {"https://search.example/?q=red%20%20fox%20||1"}},
         LaunchCase{"g a&b #c+d~", false, {"https://search.example/?q=a%26b%20%23c%2Bd~||1"}},
         LaunchCase{"g %HOME%", false, {"https://search.example/?q=C%3A%5Cme||1"}},
+        // What goes into a web address is encoded as UTF-8 whatever the code page.
+        LaunchCase{"g \xE9", false, {"https://search.example/?q=%E9||1"}},
+        LaunchCase{"g \xE9", false, {"https://search.example/?q=%C3%A9||1"}, true},
         LaunchCase{"ssh \"web 1\"  22 x", false, {"ssh.exe web 1 -p 22|D:\\|2"}},
         LaunchCase{"ssh web1", false, {"ssh.exe web1 -p |D:\\|2"}},
         LaunchCase{"ssh", false, {"ssh.exe  -p |D:\\|2"}},
@@ -755,7 +760,7 @@ TEST_P(ProgramChoice, OnlyOneLeadingPartMayNameAFile) {
     Fixture f;
     std::strcpy(f.settings.StartPath, c.startPath);
     f.environment.files = c.files;
-    f.environment.doubleByteCodePage = c.doubleByte;
+    f.environment.legacyCodePage = c.doubleByte;
     f.host.box = c.typed;
     RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
     if (c.program != nullptr) {
