@@ -7,6 +7,7 @@
 #include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
+#include "ui/first_suggestion_win.h"
 #include "ui/suggestions_win.h"
 
 namespace {
@@ -131,7 +132,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
         case IDOK:
             // Enter with a suggestion highlighted runs that suggestion.
             CloseSuggestions(true);
-            CommandRunner(window, ElevationAsked());
+            CommandRunner(window, ElevationAsked(), FirstSuggestionFor);
             return 1;
         case IDCANCEL:
             OnCancel(window);

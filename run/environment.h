@@ -1,5 +1,6 @@
 // What the runner asks of the system it runs on, and nothing that it does to it: whether a
-// file exists, what the environment variables say, how its texts are encoded. The Win32 runner
+// file exists, what the environment variables say, how its texts are encoded, what the
+// suggestion list would offer. The Win32 runner
 // answers from Windows; the tests and the benchmarks answer from one fake
 // (tests/fake_environment.h).
 #pragma once
@@ -19,6 +20,10 @@ class RunnerEnvironment {
     // True when texts are UTF-8; false where Windows keeps the program in the machine's
     // legacy code page (LegacyToUtf8 converts from it).
     virtual bool TextsAreUtf8() = 0;
+    // The text of the best entry of the suggestion list for `typed` (what the list would show
+    // first) into `entry` (kTextBuffer bytes), never a session command; false when there is
+    // none.
+    virtual bool FirstSuggestion(const char* typed, char* entry) = 0;
 
   protected:
     ~RunnerEnvironment() = default;

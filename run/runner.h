@@ -10,6 +10,7 @@
 #include "run/environment.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
+#include "state/text.h"
 
 // How a launch ended, with the error codes of a failure (GetLastError's), for the runner
 // to report or to act on.
@@ -69,9 +70,21 @@ class RunnerHost {
     ~RunnerHost() = default;
 };
 
+// What a run of the command box came to, for a caller that learns from what the user ran.
+struct RunOutcome {
+    bool recorded;            // something started (or a session command ran): `entry` went into the
+                              // history
+    bool redirected;          // nothing found the typed line: the first suggestion for it was run
+                              // instead, and `entry`, when recorded, is that suggestion's text
+    char typed[kTextBuffer];  // the text of the box as it was read
+    char entry[kTextBuffer];  // what ran and was recorded ("" when nothing was)
+};
+
 // Everything that happens for IDOK in the command window: the text of the box refused, run
 // as a session command, or resolved and launched (run/command_line.h), then recorded.
 // `elevated` (Control+Shift+Enter) launches every command through the shell's "runas" verb;
 // when the user declines, the run ends there with nothing recorded and the window as it was.
-void RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
-                   const Settings& settings, bool elevated = false);
+// A typed line of one command that is no alias and that neither the shell nor process
+// creation finds runs the environment's first suggestion for it instead, the same way.
+RunOutcome RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
+                         const Settings& settings, bool elevated = false);

@@ -56,18 +56,27 @@ class WindowRunnerHost final : public RunnerHost {
 
 class WindowsEnvironment final : public RunnerEnvironment {
   public:
+    explicit WindowsEnvironment(FirstSuggestionFunction firstSuggestion)
+        : firstSuggestion_(firstSuggestion) {}
+
     bool FileExists(const char* path) override { return IsExistingFile(path); }
     bool ExpandVariables(const char* text, char* buffer, int capacity) override {
         return ExpandEnvironment(text, buffer, capacity);
     }
     bool IsLeadByte(unsigned char byte) override { return IsDBCSLeadByte(byte) != FALSE; }
     bool TextsAreUtf8() override { return TextIsUtf8(); }
+    bool FirstSuggestion(const char* typed, char* entry) override {
+        return firstSuggestion_ != nullptr && firstSuggestion_(typed, entry);
+    }
+
+  private:
+    FirstSuggestionFunction firstSuggestion_;
 };
 
 }  // namespace
 
-void CommandRunner(HWND window, bool elevated) {
+RunOutcome CommandRunner(HWND window, bool elevated, FirstSuggestionFunction firstSuggestion) {
     WindowRunnerHost host(window);
-    WindowsEnvironment environment;
-    RunCommandBox(host, environment, g_state.aliases, g_state.settings, elevated);
+    WindowsEnvironment environment(firstSuggestion);
+    return RunCommandBox(host, environment, g_state.aliases, g_state.settings, elevated);
 }

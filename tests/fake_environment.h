@@ -1,5 +1,6 @@
 // The runner's environment for the unit tests and the benchmarks: the files that exist, the
-// variables that are defined and the code page are what the test says. It allocates nothing while
+// variables that are defined, the code page and the first suggestion for a text are what the
+// test says. It allocates nothing while
 // it answers, so that the benchmarks measure the runner, not the fake.
 #pragma once
 
@@ -19,6 +20,7 @@ class FakeEnvironment final : public RunnerEnvironment {
     // those of code page 932 (Japanese). The runner converts from it with LegacyToUtf8, which
     // natively reads ISO 8859-1: enough to see that a text was converted.
     bool legacyCodePage = false;
+    std::vector<std::pair<std::string, std::string>> suggestions;  // typed text, first entry
 
     bool FileExists(const char* path) override {
         for (const std::string& file : files) {
@@ -53,6 +55,16 @@ class FakeEnvironment final : public RunnerEnvironment {
     }
 
     bool TextsAreUtf8() override { return !legacyCodePage; }
+
+    bool FirstSuggestion(const char* typed, char* entry) override {
+        for (const auto& suggestion : suggestions) {
+            if (suggestion.first == typed) {
+                std::memcpy(entry, suggestion.second.c_str(), suggestion.second.size() + 1);
+                return true;
+            }
+        }
+        return false;
+    }
 
   private:
     const std::string* Value(std::string_view name) const {

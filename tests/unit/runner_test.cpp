@@ -29,6 +29,9 @@ class RecordingHost : public RunnerHost {
   public:
     std::string box;                 // the command box's text
     std::deque<bool> launchResults;  // results of the next launches; true when used up
+    // Once those are used up: lines (programs, when elevated) that fail, with the shell's and
+    // process creation's codes; the rest start.
+    std::map<std::string, std::pair<int, int>> failing;
     bool sessionResult = true;
     std::vector<std::string> events;    // every step, in order
     std::vector<std::string> launches;  // "line|dir|show" of each launch
@@ -73,11 +76,14 @@ class RecordingHost : public RunnerHost {
         launches.push_back(std::string(line) + "|" + dir + "|" + std::to_string(show));
         EXPECT_TRUE(windowAlive) << "launch of '" << line << "' after the window was gone";
         events.push_back("launch(" + std::string(line) + ")");
-        bool started = true;
-        if (!launchResults.empty()) {
-            started = launchResults.front();
-            launchResults.pop_front();
+        if (launchResults.empty()) {
+            const auto fails = failing.find(line);
+            return fails == failing.end() ? LaunchResult{LaunchStatus::kStarted, 0, 0}
+                                          : LaunchResult{LaunchStatus::kFailed, fails->second.first,
+                                                         fails->second.second};
         }
+        const bool started = launchResults.front();
+        launchResults.pop_front();
         return started ? LaunchResult{LaunchStatus::kStarted, 0, 0}
                        : LaunchResult{LaunchStatus::kFailed, 2, 2};
     }
@@ -89,11 +95,14 @@ class RecordingHost : public RunnerHost {
         launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
                            std::to_string(show));
         events.push_back("runas(" + std::string(program) + ")");
-        const LaunchStatus status =
-            elevatedResults.empty() ? LaunchStatus::kStarted : elevatedResults.front();
-        if (!elevatedResults.empty()) {
-            elevatedResults.pop_front();
+        if (elevatedResults.empty()) {
+            const auto fails = failing.find(program);
+            return fails == failing.end()
+                       ? LaunchResult{LaunchStatus::kStarted, 0, 0}
+                       : LaunchResult{LaunchStatus::kFailed, fails->second.first, 0};
         }
+        const LaunchStatus status = elevatedResults.front();
+        elevatedResults.pop_front();
         return LaunchResult{status, status == LaunchStatus::kFailed ? 5 : 0, 0};
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
@@ -837,5 +846,157 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     "C:\\t\\v1.\x95\\ b|-q"}),
     case_name::By(&ProgramCase::name));
+
+// A typed line of one command, no alias, that neither the shell nor process creation finds
+// runs the first suggestion for it instead, recorded as that suggestion; nothing else is ever
+// redirected, nor to a session command.
+
+struct RedirectCase {
+    const char* name;
+    const char* typed;
+    bool elevated;
+    std::map<std::string, std::pair<int, int>> failing;
+    const char* suggestion;  // the first for the typed text, or null
+    std::vector<std::string> launches;
+    const char* recorded;  // in the history, or null; redirected when it is the suggestion
+    const char* failure;   // the failure shown, or null
+};
+
+class Redirect : public ::testing::TestWithParam<RedirectCase> {};
+
+TEST_P(Redirect, LineThatNothingFindsRunsTheFirstSuggestion) {
+    const RedirectCase& c = GetParam();
+    Fixture f;
+    ASSERT_TRUE(AddAlias(f.aliases, "calc", "calc.exe", "D:\\", kStateNormal));
+    ASSERT_TRUE(AddAlias(f.aliases, "ed", "missing.exe", "D:\\", kStateNormal));
+    f.host.failing = c.failing;
+    if (c.suggestion != nullptr) {
+        f.environment.suggestions = {{c.typed, c.suggestion}};
+    }
+    f.host.box = c.typed;
+    const RunOutcome outcome =
+        RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
+    EXPECT_EQ(Join(f.host.launches), Join(c.launches));
+    EXPECT_EQ(f.host.Count("history("), c.recorded != nullptr ? 1 : 0) << Join(f.host.events);
+    EXPECT_EQ(f.host.Count("failure("), c.failure != nullptr ? 1 : 0) << Join(f.host.events);
+    if (c.recorded != nullptr) {
+        EXPECT_EQ(f.host.Count("history(" + std::string(c.recorded) + ")"), 1);
+        EXPECT_STREQ(outcome.entry, c.recorded);
+    }
+    if (c.failure != nullptr) {
+        EXPECT_EQ(f.host.Count(c.failure), 1) << Join(f.host.events);
+        EXPECT_EQ(f.host.box, c.typed);
+    }
+    const bool redirected =
+        c.recorded != nullptr && c.suggestion != nullptr && std::string(c.recorded) == c.suggestion;
+    EXPECT_EQ(outcome.recorded && outcome.redirected, redirected);
+    EXPECT_STREQ(outcome.typed, c.typed);
+}
+
+void PrintTo(const RedirectCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+using Codes = std::map<std::string, std::pair<int, int>>;
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Redirect,
+    ::testing::Values(RedirectCase{"file not found",
+                                   "cal",
+                                   false,
+                                   Codes{{"cal", {2, 2}}},
+                                   "calc",
+                                   {"cal|C:\\|1", "calc.exe|D:\\|1"},
+                                   "calc",
+                                   nullptr},
+                      RedirectCase{"path not found",
+                                   "C:\\Progr",
+                                   false,
+                                   Codes{{"C:\\Progr", {3, 2}}},
+                                   "C:\\Program Files\\",
+                                   {"C:\\Progr|C:\\|1", "C:\\Program Files\\|C:\\|1"},
+                                   "C:\\Program Files\\",
+                                   nullptr},
+                      RedirectCase{"elevated, runs the suggestion elevated",
+                                   "cal",
+                                   true,
+                                   Codes{{"cal", {2, 0}}},
+                                   "calc",
+                                   {"runas cal||C:\\|1", "runas calc.exe||D:\\|1"},
+                                   "calc",
+                                   nullptr},
+                      RedirectCase{"a word after an alias without placeholders",
+                                   "calc x",
+                                   false,
+                                   Codes{{"calc x", {2, 2}}},
+                                   "calc",
+                                   {"calc x|C:\\|1", "calc.exe|D:\\|1"},
+                                   "calc",
+                                   nullptr},
+                      RedirectCase{"a star that ends the line",
+                                   "cal*",
+                                   false,
+                                   Codes{{"cal*", {2, 2}}},
+                                   "calc",
+                                   {"cal*|C:\\|1", "calc.exe|D:\\|1"},
+                                   "calc",
+                                   nullptr},
+                      RedirectCase{"found but refused",
+                                   "cal",
+                                   false,
+                                   Codes{{"cal", {5, 5}}},
+                                   "calc",
+                                   {"cal|C:\\|1"},
+                                   nullptr,
+                                   "failure(5,5)"},
+                      RedirectCase{"no suggestion",
+                                   "cal",
+                                   false,
+                                   Codes{{"cal", {2, 2}}},
+                                   nullptr,
+                                   {"cal|C:\\|1"},
+                                   nullptr,
+                                   "failure(2,2)"},
+                      RedirectCase{"several commands",
+                                   "cal*x",
+                                   false,
+                                   Codes{{"x", {2, 2}}},
+                                   "calc",
+                                   {"cal|C:\\|1", "x|C:\\|1"},
+                                   nullptr,
+                                   "failure(2,2)"},
+                      RedirectCase{"an alias",
+                                   "ed",
+                                   false,
+                                   Codes{{"missing.exe", {2, 2}}},
+                                   "edit",
+                                   {"missing.exe|D:\\|1"},
+                                   nullptr,
+                                   "failure(2,2)"},
+                      RedirectCase{"a session command is no suggestion",
+                                   "!shut",
+                                   false,
+                                   Codes{{"!shut", {2, 2}}},
+                                   "!shutdown",
+                                   {"!shut|C:\\|1"},
+                                   nullptr,
+                                   "failure(2,2)"},
+                      RedirectCase{"the line itself is no suggestion",
+                                   "cal",
+                                   false,
+                                   Codes{{"cal", {2, 2}}},
+                                   "CAL",
+                                   {"cal|C:\\|1"},
+                                   nullptr,
+                                   "failure(2,2)"},
+                      RedirectCase{"the suggestion fails too",
+                                   "cal",
+                                   false,
+                                   Codes{{"cal", {2, 2}}, {"calc.exe", {2, 2}}},
+                                   "calc",
+                                   {"cal|C:\\|1", "calc.exe|D:\\|1"},
+                                   nullptr,
+                                   "failure(2,2)"}),
+    case_name::By(&RedirectCase::name));
 
 }  // namespace
