@@ -227,12 +227,13 @@ TEST_F(RunnerTest, LineThatNothingFindsRunsTheFirstSuggestion) {
 TEST_F(RunnerTest, RefusedTextOnlyBeeps) {
     StartReady();
     for (const char* text : {"", " notepad", "*x"}) {
+        SCOPED_TRACE(std::string("'") + text + "'");
         Enter(text);
         Sleep(300);
-        EXPECT_TRUE(NoMessageBox(app.Pid())) << "'" << text << "'";
-        EXPECT_TRUE(IsShown(window)) << "'" << text << "'";
+        EXPECT_TRUE(NoMessageBox(app.Pid()));
+        EXPECT_TRUE(IsShown(window));
         EXPECT_EQ(text, ComboText(window));
-        EXPECT_TRUE(ComboItems(window).empty()) << "'" << text << "'";
+        EXPECT_TRUE(ComboItems(window).empty());
     }
 }
 
