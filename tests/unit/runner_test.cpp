@@ -1,12 +1,12 @@
 // The command runner's rules, driven through a host that records every step.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/runner.h"
@@ -658,16 +658,34 @@ TEST_P(Launches, ExpandedAndSplit) {
     Fixture f;
     std::strcpy(f.settings.StartPath, "%HOME%\\s");
     f.environment.variables = {{"HOME", "C:\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
-    f.environment.files = {"C:\\my docs\\a b.txt", "C:\\App\\app.exe"};
+    f.environment.files = {"C:\\my docs\\a b.txt",
+                           "C:\\App\\app.exe",
+                           "C:\\One\\My Tools\\tool.exe",
+                           "C:\\Two\\My Tools\\tool.exe",
+                           "C:\\Two\\My.exe",
+                           "C:\\me\\s\\my tool.exe",
+                           "your tool.exe",
+                           "D:\\\x95\\\\my tool.exe",
+                           "C:\\t\\v1.\x95\\.exe",
+                           "C:\\t\\v1.\x95\\ b"};
     ASSERT_TRUE(AddAlias(f.aliases, "home", "explorer %HOME%*%STAR%", "%HOME%", kStateMaximized));
     ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
     ASSERT_TRUE(AddAlias(f.aliases, "ssh", "ssh.exe %1 -p %2", "D:\\", kStateMinimized));
     ASSERT_TRUE(AddAlias(f.aliases, "two", "open %1*mailto:%2", "", kStateNormal));
+    // "D:\" and a character whose second byte is '\': the folder does not end in a '\'.
+    ASSERT_TRUE(AddAlias(f.aliases, "dbcs", "my tool.exe -x", "D:\\\x95\\", kStateNormal));
     f.environment.legacyCodePage = c.legacyCodePage;
     f.host.box = c.text;
     RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
     EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << c.text;
-    EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
+    // Nothing launched: the program is unclear, and the user is asked for double quotes.
+    const bool unclear = c.launches.empty();
+    EXPECT_EQ(f.host.Count("warning(More than one program fits the start of the line. Put the "
+                           "program in double quotes.)"),
+              unclear ? 1 : 0)
+        << Join(f.host.events);
+    EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), unclear ? 0 : 1)
+        << Join(f.host.events);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -685,6 +703,23 @@ INSTANTIATE_TEST_SUITE_P(
         LaunchCase{"C:\\my docs\\a b.txt 2", true, {"runas C:\\my docs\\a b.txt|2|C:\\me\\s|1"}},
         LaunchCase{"C:\\my docs\\b.txt 2", true, {"runas C:\\my|docs\\b.txt 2|C:\\me\\s|1"}},
         LaunchCase{"C:\\App\\app -x", true, {"runas C:\\App\\app|-x|C:\\me\\s|1"}},
+        // Only one leading part of an unquoted line may name a file, a relative one in the
+        // start folder; with more, nothing of the line starts.
+        LaunchCase{"C:\\One\\My Tools\\tool.exe /q",
+                   true,
+                   {"runas C:\\One\\My Tools\\tool.exe|/q|C:\\me\\s|1"}},
+        LaunchCase{"C:\\Two\\My Tools\\tool.exe /q", true, {}},
+        LaunchCase{"a*C:\\Two\\My Tools\\tool.exe /q", true, {}},
+        LaunchCase{"\"C:\\Two\\My Tools\\tool.exe\" /q",
+                   true,
+                   {"runas C:\\Two\\My Tools\\tool.exe|/q|C:\\me\\s|1"}},
+        LaunchCase{"my tool.exe -x", true, {"runas my tool.exe|-x|C:\\me\\s|1"}},
+        LaunchCase{"your tool.exe -x", true, {"runas your|tool.exe -x|C:\\me\\s|1"}},
+        // In a double-byte code page a '\' may be the second byte of a character. The last
+        // name of "C:\t\v1.X" has an extension: no ".exe" is tried.
+        LaunchCase{"dbcs", true, {"runas my tool.exe|-x|D:\\\x95\\|1"}, true},
+        LaunchCase{
+            "C:\\t\\v1.\x95\\ b -q", true, {"runas C:\\t\\v1.\x95\\ b|-q|C:\\me\\s|1"}, true},
         LaunchCase{"g red fox", false, {"https://search.example/?q=red%20fox||1"}},
         LaunchCase{"G  red  fox ", false, {"https://search.example/?q=red%20%20fox%20||1"}},
         LaunchCase{"g a&b #c+d~", false, {"https://search.example/?q=a%26b%20%23c%2Bd~||1"}},
@@ -749,104 +784,6 @@ TEST(Runner, ElevatedLineWithoutRunasVerbOpensAsEnterDoes) {
                     "restore", "history(https://example.test/)", "fill", "text()"}));
 }
 
-// Control+Shift+Enter's program of an unquoted line: the one leading part that names a file,
-// a relative one in the start folder; with more than one, nothing of the line starts and the
-// user is asked for double quotes. In a double-byte code page a '\' may be a second byte.
-
-struct ProgramCase {
-    const char* name;
-    const char* typed;
-    std::vector<std::string> files;
-    const char* startPath;
-    bool doubleByte;
-    const char* program;  // "program|parameters", or null: the program is unclear
-};
-
-class ProgramChoice : public ::testing::TestWithParam<ProgramCase> {};
-
-TEST_P(ProgramChoice, OnlyOneLeadingPartMayNameAFile) {
-    const ProgramCase& c = GetParam();
-    Fixture f;
-    std::strcpy(f.settings.StartPath, c.startPath);
-    f.environment.files = c.files;
-    f.environment.legacyCodePage = c.doubleByte;
-    f.host.box = c.typed;
-    RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
-    if (c.program != nullptr) {
-        EXPECT_EQ(Join(f.host.launches),
-                  Join({"runas " + std::string(c.program) + "|" + c.startPath + "|1"}));
-    } else {
-        EXPECT_EQ(Join(f.host.events),
-                  Join({"read", "wait", "restore",
-                        "warning(More than one program fits the start of the line. Put the "
-                        "program in double quotes.)"}));
-        EXPECT_EQ(f.host.box, c.typed);
-    }
-}
-
-void PrintTo(const ProgramCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-const char kTool[] = "C:\\Tools\\My Tools\\tool.exe";
-const char kPlanted[] = "C:\\Tools\\My.exe";
-
-INSTANTIATE_TEST_SUITE_P(
-    Runner, ProgramChoice,
-    ::testing::Values(
-        ProgramCase{"one part names a file",
-                    "C:\\Tools\\My Tools\\tool.exe /q",
-                    {kTool},
-                    "D:\\start",
-                    false,
-                    "C:\\Tools\\My Tools\\tool.exe|/q"},
-        ProgramCase{"two parts name files",
-                    "C:\\Tools\\My Tools\\tool.exe /q",
-                    {kTool, kPlanted},
-                    "D:\\start",
-                    false,
-                    nullptr},
-        ProgramCase{"unclear in the second command",
-                    "a*C:\\Tools\\My Tools\\tool.exe /q",
-                    {kTool, kPlanted},
-                    "D:\\start",
-                    false,
-                    nullptr},
-        ProgramCase{"quoted as quoted",
-                    "\"C:\\Tools\\My Tools\\tool.exe\" /q",
-                    {kTool, kPlanted},
-                    "D:\\start",
-                    false,
-                    "C:\\Tools\\My Tools\\tool.exe|/q"},
-        ProgramCase{"no part names a file", "notepad a  b", {}, "D:\\start", false, "notepad|a  b"},
-        ProgramCase{"relative in the start folder",
-                    "my tool.exe -x",
-                    {"D:\\start\\my tool.exe"},
-                    "D:\\start\\",
-                    false,
-                    "my tool.exe|-x"},
-        ProgramCase{"relative elsewhere",
-                    "my tool.exe -x",
-                    {"my tool.exe"},
-                    "D:\\start",
-                    false,
-                    "my|tool.exe -x"},
-        // "D:\" and a character whose second byte is '\': the folder does not end in one.
-        ProgramCase{"start folder ending in a second byte",
-                    "my tool.exe -x",
-                    {"D:\\\x95\\\\my tool.exe"},
-                    "D:\\\x95\\",
-                    true,
-                    "my tool.exe|-x"},
-        // The last name of "C:\t\v1.X" is "v1.X", which has an extension: no ".exe" added.
-        ProgramCase{"last name ending in a second byte",
-                    "C:\\t\\v1.\x95\\ b -q",
-                    {"C:\\t\\v1.\x95\\.exe", "C:\\t\\v1.\x95\\ b"},
-                    "D:\\start",
-                    true,
-                    "C:\\t\\v1.\x95\\ b|-q"}),
-    case_name::By(&ProgramCase::name));
-
 // A typed line of one command, no alias, that neither the shell nor process creation finds
 // runs the first suggestion for it instead, recorded as that suggestion; nothing else is ever
 // redirected, nor to a session command.
@@ -854,12 +791,11 @@ INSTANTIATE_TEST_SUITE_P(
 struct RedirectCase {
     const char* name;
     const char* typed;
-    bool elevated;
     std::map<std::string, std::pair<int, int>> failing;
     const char* suggestion;  // the first for the typed text, or null
     std::vector<std::string> launches;
-    const char* recorded;  // in the history, or null; redirected when it is the suggestion
-    const char* failure;   // the failure shown, or null
+    const char* result;  // "history(...)" when the suggestion ran, else the failure shown
+    bool elevated;
 };
 
 class Redirect : public ::testing::TestWithParam<RedirectCase> {};
@@ -877,19 +813,12 @@ TEST_P(Redirect, LineThatNothingFindsRunsTheFirstSuggestion) {
     const RunOutcome outcome =
         RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
     EXPECT_EQ(Join(f.host.launches), Join(c.launches));
-    EXPECT_EQ(f.host.Count("history("), c.recorded != nullptr ? 1 : 0) << Join(f.host.events);
-    EXPECT_EQ(f.host.Count("failure("), c.failure != nullptr ? 1 : 0) << Join(f.host.events);
-    if (c.recorded != nullptr) {
-        EXPECT_EQ(f.host.Count("history(" + std::string(c.recorded) + ")"), 1);
-        EXPECT_STREQ(outcome.entry, c.recorded);
-    }
-    if (c.failure != nullptr) {
-        EXPECT_EQ(f.host.Count(c.failure), 1) << Join(f.host.events);
-        EXPECT_EQ(f.host.box, c.typed);
-    }
-    const bool redirected =
-        c.recorded != nullptr && c.suggestion != nullptr && std::string(c.recorded) == c.suggestion;
+    EXPECT_EQ(f.host.Count("history(") + f.host.Count("failure("), 1) << Join(f.host.events);
+    EXPECT_EQ(f.host.Count(c.result), 1) << Join(f.host.events);
+    const bool redirected = std::strncmp(c.result, "history(", 8) == 0;
+    EXPECT_EQ(f.host.box, redirected ? "" : c.typed);
     EXPECT_EQ(outcome.recorded && outcome.redirected, redirected);
+    EXPECT_STREQ(outcome.entry, redirected ? c.suggestion : "");
     EXPECT_STREQ(outcome.typed, c.typed);
 }
 
@@ -899,104 +828,39 @@ void PrintTo(const RedirectCase& c, std::ostream* os) {
 
 using Codes = std::map<std::string, std::pair<int, int>>;
 
+RedirectCase Row(const char* name, const char* typed, Codes failing, const char* suggestion,
+                 std::vector<std::string> launches, const char* result, bool elevated = false) {
+    return RedirectCase{name,   typed,   std::move(failing), suggestion, std::move(launches),
+                        result, elevated};
+}
+
+const Codes kNotFound = {{"cal", {2, 2}}};
+const std::vector<std::string> kRedirected = {"cal|C:\\|1", "calc.exe|D:\\|1"};
+
 INSTANTIATE_TEST_SUITE_P(
     Runner, Redirect,
-    ::testing::Values(RedirectCase{"file not found",
-                                   "cal",
-                                   false,
-                                   Codes{{"cal", {2, 2}}},
-                                   "calc",
-                                   {"cal|C:\\|1", "calc.exe|D:\\|1"},
-                                   "calc",
-                                   nullptr},
-                      RedirectCase{"path not found",
-                                   "C:\\Progr",
-                                   false,
-                                   Codes{{"C:\\Progr", {3, 2}}},
-                                   "C:\\Program Files\\",
-                                   {"C:\\Progr|C:\\|1", "C:\\Program Files\\|C:\\|1"},
-                                   "C:\\Program Files\\",
-                                   nullptr},
-                      RedirectCase{"elevated, runs the suggestion elevated",
-                                   "cal",
-                                   true,
-                                   Codes{{"cal", {2, 0}}},
-                                   "calc",
-                                   {"runas cal||C:\\|1", "runas calc.exe||D:\\|1"},
-                                   "calc",
-                                   nullptr},
-                      RedirectCase{"a word after an alias without placeholders",
-                                   "calc x",
-                                   false,
-                                   Codes{{"calc x", {2, 2}}},
-                                   "calc",
-                                   {"calc x|C:\\|1", "calc.exe|D:\\|1"},
-                                   "calc",
-                                   nullptr},
-                      RedirectCase{"a star that ends the line",
-                                   "cal*",
-                                   false,
-                                   Codes{{"cal*", {2, 2}}},
-                                   "calc",
-                                   {"cal*|C:\\|1", "calc.exe|D:\\|1"},
-                                   "calc",
-                                   nullptr},
-                      RedirectCase{"found but refused",
-                                   "cal",
-                                   false,
-                                   Codes{{"cal", {5, 5}}},
-                                   "calc",
-                                   {"cal|C:\\|1"},
-                                   nullptr,
-                                   "failure(5,5)"},
-                      RedirectCase{"no suggestion",
-                                   "cal",
-                                   false,
-                                   Codes{{"cal", {2, 2}}},
-                                   nullptr,
-                                   {"cal|C:\\|1"},
-                                   nullptr,
-                                   "failure(2,2)"},
-                      RedirectCase{"several commands",
-                                   "cal*x",
-                                   false,
-                                   Codes{{"x", {2, 2}}},
-                                   "calc",
-                                   {"cal|C:\\|1", "x|C:\\|1"},
-                                   nullptr,
-                                   "failure(2,2)"},
-                      RedirectCase{"an alias",
-                                   "ed",
-                                   false,
-                                   Codes{{"missing.exe", {2, 2}}},
-                                   "edit",
-                                   {"missing.exe|D:\\|1"},
-                                   nullptr,
-                                   "failure(2,2)"},
-                      RedirectCase{"a session command is no suggestion",
-                                   "!shut",
-                                   false,
-                                   Codes{{"!shut", {2, 2}}},
-                                   "!shutdown",
-                                   {"!shut|C:\\|1"},
-                                   nullptr,
-                                   "failure(2,2)"},
-                      RedirectCase{"the line itself is no suggestion",
-                                   "cal",
-                                   false,
-                                   Codes{{"cal", {2, 2}}},
-                                   "CAL",
-                                   {"cal|C:\\|1"},
-                                   nullptr,
-                                   "failure(2,2)"},
-                      RedirectCase{"the suggestion fails too",
-                                   "cal",
-                                   false,
-                                   Codes{{"cal", {2, 2}}, {"calc.exe", {2, 2}}},
-                                   "calc",
-                                   {"cal|C:\\|1", "calc.exe|D:\\|1"},
-                                   nullptr,
-                                   "failure(2,2)"}),
+    ::testing::Values(
+        Row("file not found", "cal", kNotFound, "calc", kRedirected, "history(calc)"),
+        Row("path not found", "C:\\Progr", {{"C:\\Progr", {3, 2}}}, "C:\\Program Files\\",
+            {"C:\\Progr|C:\\|1", "C:\\Program Files\\|C:\\|1"}, "history(C:\\Program Files\\)"),
+        Row("elevated", "cal", {{"cal", {2, 0}}}, "calc",
+            {"runas cal||C:\\|1", "runas calc.exe||D:\\|1"}, "history(calc)", true),
+        Row("a word after an alias without placeholders", "calc x", {{"calc x", {2, 2}}}, "calc",
+            {"calc x|C:\\|1", "calc.exe|D:\\|1"}, "history(calc)"),
+        Row("a star that ends the line", "cal*", {{"cal*", {2, 2}}}, "calc",
+            {"cal*|C:\\|1", "calc.exe|D:\\|1"}, "history(calc)"),
+        Row("found but refused", "cal", {{"cal", {5, 5}}}, "calc", {"cal|C:\\|1"}, "failure(5,5)"),
+        Row("no suggestion", "cal", kNotFound, nullptr, {"cal|C:\\|1"}, "failure(2,2)"),
+        Row("several commands", "cal*x", {{"x", {2, 2}}}, "calc", {"cal|C:\\|1", "x|C:\\|1"},
+            "failure(2,2)"),
+        Row("an alias", "ed", {{"missing.exe", {2, 2}}}, "edit", {"missing.exe|D:\\|1"},
+            "failure(2,2)"),
+        Row("a session command is no suggestion", "!shut", {{"!shut", {2, 2}}}, "!shutdown",
+            {"!shut|C:\\|1"}, "failure(2,2)"),
+        Row("the line itself is no suggestion", "cal", kNotFound, "CAL", {"cal|C:\\|1"},
+            "failure(2,2)"),
+        Row("the suggestion fails too", "cal", {{"cal", {2, 2}}, {"calc.exe", {2, 2}}}, "calc",
+            kRedirected, "failure(2,2)")),
     case_name::By(&RedirectCase::name));
 
 }  // namespace
