@@ -1,9 +1,10 @@
 // The runner's environment for the unit tests and the benchmarks: the files that exist, the
 // variables that are defined, the code page and the first suggestion for a text are what the
-// test says. It allocates nothing while
-// it answers, so that the benchmarks measure the runner, not the fake.
+// test says. It allocates nothing while it answers, so that the benchmarks measure the
+// runner, not the fake.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -14,21 +15,17 @@
 
 class FakeEnvironment final : public RunnerEnvironment {
   public:
-    std::vector<std::string> files;                              // what FileExists finds
-    std::vector<std::pair<std::string, std::string>> variables;  // %NAME% of these expand
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    std::vector<std::string> files;  // what FileExists finds
+    Pairs variables;                 // %NAME% of these expand
+    Pairs suggestions;               // typed text, first suggestion
     // Texts in a legacy code page instead of UTF-8: a double-byte one, whose lead bytes are
     // those of code page 932 (Japanese). The runner converts from it with LegacyToUtf8, which
     // natively reads ISO 8859-1: enough to see that a text was converted.
     bool legacyCodePage = false;
-    std::vector<std::pair<std::string, std::string>> suggestions;  // typed text, first entry
 
     bool FileExists(const char* path) override {
-        for (const std::string& file : files) {
-            if (file == path) {
-                return true;
-            }
-        }
-        return false;
+        return std::find(files.begin(), files.end(), path) != files.end();
     }
 
     bool ExpandVariables(const char* text, char* buffer, int capacity) override {
@@ -36,13 +33,13 @@ class FakeEnvironment final : public RunnerEnvironment {
         for (const char* p = text; *p != '\0';) {
             const char* end = *p == '%' ? std::strchr(p + 1, '%') : nullptr;
             const std::string* value =
-                end != nullptr ? Value({p + 1, std::size_t(end - p - 1)}) : nullptr;
-            const char* piece = value != nullptr ? value->c_str() : p;
+                end != nullptr ? Find(variables, {p + 1, std::size_t(end - p - 1)}) : nullptr;
             const int size = value != nullptr ? static_cast<int>(value->size()) : 1;
             if (length + size >= capacity) {
                 return false;
             }
-            std::memcpy(buffer + length, piece, static_cast<std::size_t>(size));
+            std::memcpy(buffer + length, value != nullptr ? value->c_str() : p,
+                        static_cast<std::size_t>(size));
             length += size;
             p = value != nullptr ? end + 1 : p + 1;
         }
@@ -57,20 +54,18 @@ class FakeEnvironment final : public RunnerEnvironment {
     bool TextsAreUtf8() override { return !legacyCodePage; }
 
     bool FirstSuggestion(const char* typed, char* entry) override {
-        for (const auto& suggestion : suggestions) {
-            if (suggestion.first == typed) {
-                std::memcpy(entry, suggestion.second.c_str(), suggestion.second.size() + 1);
-                return true;
-            }
+        const std::string* suggestion = Find(suggestions, typed);
+        if (suggestion != nullptr) {
+            std::memcpy(entry, suggestion->c_str(), suggestion->size() + 1);
         }
-        return false;
+        return suggestion != nullptr;
     }
 
   private:
-    const std::string* Value(std::string_view name) const {
-        for (const auto& variable : variables) {
-            if (variable.first == name) {
-                return &variable.second;
+    static const std::string* Find(const Pairs& pairs, std::string_view key) {
+        for (const auto& pair : pairs) {
+            if (pair.first == key) {
+                return &pair.second;
             }
         }
         return nullptr;

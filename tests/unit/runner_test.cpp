@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <string>
 #include <utility>
@@ -25,13 +24,17 @@ std::string Join(const std::vector<std::string>& items) {
     return out;
 }
 
+constexpr LaunchResult kStarted = {LaunchStatus::kStarted, 0, 0};
+// Neither the shell nor process creation finds the file.
+constexpr LaunchResult kNotFound = {LaunchStatus::kFailed, 2, 2};
+
 class RecordingHost : public RunnerHost {
   public:
-    std::string box;                 // the command box's text
-    std::deque<bool> launchResults;  // results of the next launches; true when used up
-    // Once those are used up: lines (programs, when elevated) that fail, with the shell's and
-    // process creation's codes; the rest start.
-    std::map<std::string, std::pair<int, int>> failing;
+    std::string box;  // the command box's text
+    // What the launches of these lines (of these programs, when elevated) come to; the
+    // rest start.
+    std::map<std::string, LaunchResult> results;
+    std::map<std::string, LaunchResult> elevatedResults;
     bool sessionResult = true;
     std::vector<std::string> events;    // every step, in order
     std::vector<std::string> launches;  // "line|dir|show" of each launch
@@ -68,7 +71,6 @@ class RecordingHost : public RunnerHost {
         waiting = false;
         events.push_back("restore");
     }
-    // A failed launch: the codes of a file that neither way finds.
     int endingLaunches = 0;  // launches told that the program ends afterwards
     LaunchResult Launch(const char* line, const char* dir, int show, bool programEnds) override {
         endingLaunches += programEnds ? 1 : 0;
@@ -76,34 +78,17 @@ class RecordingHost : public RunnerHost {
         launches.push_back(std::string(line) + "|" + dir + "|" + std::to_string(show));
         EXPECT_TRUE(windowAlive) << "launch of '" << line << "' after the window was gone";
         events.push_back("launch(" + std::string(line) + ")");
-        if (launchResults.empty()) {
-            const auto fails = failing.find(line);
-            return fails == failing.end() ? LaunchResult{LaunchStatus::kStarted, 0, 0}
-                                          : LaunchResult{LaunchStatus::kFailed, fails->second.first,
-                                                         fails->second.second};
-        }
-        const bool started = launchResults.front();
-        launchResults.pop_front();
-        return started ? LaunchResult{LaunchStatus::kStarted, 0, 0}
-                       : LaunchResult{LaunchStatus::kFailed, 2, 2};
+        const auto result = results.find(line);
+        return result != results.end() ? result->second : kStarted;
     }
-    std::deque<LaunchStatus> elevatedResults;  // started when used up
-    // A failed elevation: access denied, and no process creation tried.
     LaunchResult LaunchElevated(const char* program, const char* parameters, const char* dir,
                                 int show, bool programEnds) override {
         endingLaunches += programEnds ? 1 : 0;
         launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
                            std::to_string(show));
         events.push_back("runas(" + std::string(program) + ")");
-        if (elevatedResults.empty()) {
-            const auto fails = failing.find(program);
-            return fails == failing.end()
-                       ? LaunchResult{LaunchStatus::kStarted, 0, 0}
-                       : LaunchResult{LaunchStatus::kFailed, fails->second.first, 0};
-        }
-        const LaunchStatus status = elevatedResults.front();
-        elevatedResults.pop_front();
-        return LaunchResult{status, status == LaunchStatus::kFailed ? 5 : 0, 0};
+        const auto result = elevatedResults.find(program);
+        return result != elevatedResults.end() ? result->second : kStarted;
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
         EXPECT_TRUE(windowAlive) << "failure shown after the window was gone";
@@ -462,7 +447,9 @@ TEST_P(Outcome, LastLaunchDecides) {
     const OutcomeCase& c = GetParam();
     Fixture f;
     f.settings.AfterCommand = c.afterCommand;
-    f.host.launchResults.assign(c.results.begin(), c.results.end());
+    for (std::size_t i = 0; i < c.results.size(); ++i) {
+        f.host.results[std::string(1, "abc"[i])] = c.results[i] ? kStarted : kNotFound;
+    }
     f.Run("a*b*c");
     // Each failure is shown before the next piece starts.
     std::vector<std::string> expected = {"read", "wait"};
@@ -523,7 +510,7 @@ TEST_P(SingleOutcome, AfterCommandOnlyAfterSuccess) {
     const SingleCase& c = GetParam();
     Fixture f;
     f.settings.AfterCommand = c.afterCommand;
-    f.host.launchResults = {c.succeeds};
+    f.host.results["notepad x.txt"] = c.succeeds ? kStarted : kNotFound;
     f.Run("notepad x.txt");
     std::vector<std::string> expected = {"read", "wait", "launch(notepad x.txt)"};
     if (!c.succeeds) {
@@ -563,7 +550,7 @@ TEST(Runner, WindowClosedDuringAFailureBoxLaunchesNothingMore) {
         SCOPED_TRACE("closed during launch " + std::to_string(closedAt));
         Fixture f;
         f.settings.AfterCommand = kAfterHide;
-        f.host.launchResults = {false, false, true};
+        f.host.results = {{"a", kNotFound}, {"b", kNotFound}};
         f.host.closedDuringFailure = closedAt;
         f.Run("a*b*c");
         std::vector<std::string> expected = {"read", "wait", "launch(a)", "failure(2,2)"};
@@ -758,9 +745,7 @@ TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
     for (int declinedAt : {1, 2}) {
         SCOPED_TRACE("declined at prompt " + std::to_string(declinedAt));
         Fixture f;
-        f.host.elevatedResults.assign(static_cast<std::size_t>(declinedAt - 1),
-                                      LaunchStatus::kStarted);
-        f.host.elevatedResults.push_back(LaunchStatus::kDeclined);
+        f.host.elevatedResults[declinedAt == 1 ? "a" : "b"] = {LaunchStatus::kDeclined, 1223, 0};
         f.host.box = "a*b*c";
         RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
         std::vector<std::string> expected = {"read", "wait", "runas(a)"};
@@ -776,7 +761,7 @@ TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
 // What has no "runas" verb opens as Enter opens it, and is recorded as Enter records it.
 TEST(Runner, ElevatedLineWithoutRunasVerbOpensAsEnterDoes) {
     Fixture f;
-    f.host.elevatedResults = {LaunchStatus::kNoRunas};
+    f.host.elevatedResults["https://example.test/"] = {LaunchStatus::kNoRunas, 1155, 0};
     f.host.box = "https://example.test/";
     RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
     EXPECT_EQ(Join(f.host.events),
@@ -791,8 +776,8 @@ TEST(Runner, ElevatedLineWithoutRunasVerbOpensAsEnterDoes) {
 struct RedirectCase {
     const char* name;
     const char* typed;
-    std::map<std::string, std::pair<int, int>> failing;
-    const char* suggestion;  // the first for the typed text, or null
+    std::map<std::string, LaunchResult> failing;  // of lines, or of programs when elevated
+    const char* suggestion;                       // the first for the typed text, or null
     std::vector<std::string> launches;
     const char* result;  // "history(...)" when the suggestion ran, else the failure shown
     bool elevated;
@@ -805,7 +790,7 @@ TEST_P(Redirect, LineThatNothingFindsRunsTheFirstSuggestion) {
     Fixture f;
     ASSERT_TRUE(AddAlias(f.aliases, "calc", "calc.exe", "D:\\", kStateNormal));
     ASSERT_TRUE(AddAlias(f.aliases, "ed", "missing.exe", "D:\\", kStateNormal));
-    f.host.failing = c.failing;
+    (c.elevated ? f.host.elevatedResults : f.host.results) = c.failing;
     if (c.suggestion != nullptr) {
         f.environment.suggestions = {{c.typed, c.suggestion}};
     }
@@ -826,21 +811,25 @@ void PrintTo(const RedirectCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+// Lines and the shell's and process creation's codes of their failures.
 using Codes = std::map<std::string, std::pair<int, int>>;
 
-RedirectCase Row(const char* name, const char* typed, Codes failing, const char* suggestion,
+RedirectCase Row(const char* name, const char* typed, const Codes& failing, const char* suggestion,
                  std::vector<std::string> launches, const char* result, bool elevated = false) {
-    return RedirectCase{name,   typed,   std::move(failing), suggestion, std::move(launches),
-                        result, elevated};
+    RedirectCase row{name, typed, {}, suggestion, std::move(launches), result, elevated};
+    for (const auto& [line, codes] : failing) {
+        row.failing[line] = {LaunchStatus::kFailed, codes.first, codes.second};
+    }
+    return row;
 }
 
-const Codes kNotFound = {{"cal", {2, 2}}};
+const Codes kCalNotFound = {{"cal", {2, 2}}};
 const std::vector<std::string> kRedirected = {"cal|C:\\|1", "calc.exe|D:\\|1"};
 
 INSTANTIATE_TEST_SUITE_P(
     Runner, Redirect,
     ::testing::Values(
-        Row("file not found", "cal", kNotFound, "calc", kRedirected, "history(calc)"),
+        Row("file not found", "cal", kCalNotFound, "calc", kRedirected, "history(calc)"),
         Row("path not found", "C:\\Progr", {{"C:\\Progr", {3, 2}}}, "C:\\Program Files\\",
             {"C:\\Progr|C:\\|1", "C:\\Program Files\\|C:\\|1"}, "history(C:\\Program Files\\)"),
         Row("elevated", "cal", {{"cal", {2, 0}}}, "calc",
@@ -850,14 +839,14 @@ INSTANTIATE_TEST_SUITE_P(
         Row("a star that ends the line", "cal*", {{"cal*", {2, 2}}}, "calc",
             {"cal*|C:\\|1", "calc.exe|D:\\|1"}, "history(calc)"),
         Row("found but refused", "cal", {{"cal", {5, 5}}}, "calc", {"cal|C:\\|1"}, "failure(5,5)"),
-        Row("no suggestion", "cal", kNotFound, nullptr, {"cal|C:\\|1"}, "failure(2,2)"),
+        Row("no suggestion", "cal", kCalNotFound, nullptr, {"cal|C:\\|1"}, "failure(2,2)"),
         Row("several commands", "cal*x", {{"x", {2, 2}}}, "calc", {"cal|C:\\|1", "x|C:\\|1"},
             "failure(2,2)"),
         Row("an alias", "ed", {{"missing.exe", {2, 2}}}, "edit", {"missing.exe|D:\\|1"},
             "failure(2,2)"),
         Row("a session command is no suggestion", "!shut", {{"!shut", {2, 2}}}, "!shutdown",
             {"!shut|C:\\|1"}, "failure(2,2)"),
-        Row("the line itself is no suggestion", "cal", kNotFound, "CAL", {"cal|C:\\|1"},
+        Row("the line itself is no suggestion", "cal", kCalNotFound, "CAL", {"cal|C:\\|1"},
             "failure(2,2)"),
         Row("the suggestion fails too", "cal", {{"cal", {2, 2}}, {"calc.exe", {2, 2}}}, "calc",
             kRedirected, "failure(2,2)")),
