@@ -758,17 +758,6 @@ TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
     }
 }
 
-// What has no "runas" verb opens as Enter opens it, and is recorded as Enter records it.
-TEST(Runner, ElevatedLineWithoutRunasVerbOpensAsEnterDoes) {
-    Fixture f;
-    f.host.elevatedResults["https://example.test/"] = {LaunchStatus::kNoRunas, 1155, 0};
-    f.host.box = "https://example.test/";
-    RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
-    EXPECT_EQ(Join(f.host.events),
-              Join({"read", "wait", "runas(https://example.test/)", "launch(https://example.test/)",
-                    "restore", "history(https://example.test/)", "fill", "text()"}));
-}
-
 // A typed line of one command, no alias, that neither the shell nor process creation finds
 // runs the first suggestion for it instead, recorded as that suggestion; nothing else is ever
 // redirected, nor to a session command.
