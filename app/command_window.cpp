@@ -7,6 +7,7 @@
 #include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
+#include "ui/first_suggestion_win.h"
 #include "ui/suggestions_win.h"
 
 namespace {
@@ -131,7 +132,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
         case IDOK:
             // Enter with a suggestion highlighted runs that suggestion.
             CloseSuggestions(true);
-            CommandRunner(window, ElevationAsked());
+            CommandRunner(window, ElevationAsked(), FirstSuggestionFor);
             return 1;
         case IDCANCEL:
             OnCancel(window);
@@ -260,8 +261,12 @@ bool RegisterCommandWindowClass(HINSTANCE instance) {
 HWND CreateCommandWindow(HINSTANCE instance) {
     // The template names the window class, so CommandWindowProc gets the messages; it is
     // passed as the dialog procedure too.
-    return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COMMAND), nullptr,
-                              reinterpret_cast<DLGPROC>(CommandWindowProc), 0);
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COMMAND), nullptr,
+                                     reinterpret_cast<DLGPROC>(CommandWindowProc), 0);
+    // No more characters can be typed than a command holds; the runner refuses a line whose
+    // characters take more than 260 bytes.
+    SendDlgItemMessageA(window, IDC_COMMAND_BOX, CB_LIMITTEXT, kTextChars, 0);
+    return window;
 }
 
 HICON LoadTrayIcon(HINSTANCE instance) {

@@ -6,17 +6,20 @@
 #include "run/runner.h"
 
 // Opens `commandLine` through the shell, or else starts it as a process, in `startDir`
-// with `showCommand`. When neither works it shows the failure message (both error codes)
-// and returns false.
-bool Launcher(const char* commandLine, const char* startDir, int showCommand);
+// with `showCommand`. Shows nothing: a failure comes back with both error codes, for the
+// caller to show (ShowLaunchFailure) or to act on. `programEnds` when the program ends
+// right afterwards: the shell then finishes its work before it returns.
+LaunchResult Launcher(const char* commandLine, const char* startDir, int showCommand,
+                      bool programEnds = false);
 
 // Opens `program` with `parameters` (may be empty) through the shell's "runas" verb, which
-// asks the user for administrator rights. On failure, except when the user declined, the
-// failure message has been shown with the shell's code first.
-ElevatedLaunch LauncherElevated(const char* program, const char* parameters, const char* startDir,
-                                int showCommand);
+// asks the user for administrator rights. Process creation cannot raise rights: it is not
+// tried, and its code is 0. kNoRunas when the shell has no such verb for what was named.
+LaunchResult LauncherElevated(const char* program, const char* parameters, const char* startDir,
+                              int showCommand, bool programEnds = false);
 
-// The launcher's failure message, "Problem executing command." with both error codes.
+// The failure message, "Problem executing command." with both error codes, owned by the
+// command window.
 void ShowLaunchFailure(int shellCode, int createCode);
 
 // ExitWindowsEx with `flags` (EWX_LOGOFF, EWX_SHUTDOWN or EWX_REBOOT), with the shutdown

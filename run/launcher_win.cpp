@@ -13,23 +13,30 @@ const char* DirectoryOrNull(const char* startDir) {
     return (startDir != NULL && startDir[0] != '\0') ? startDir : NULL;
 }
 
+// The shell shows no error dialog of its own. A program that ends right after the call must
+// let the shell finish first: its documentation asks for SEE_MASK_NOASYNC then.
+ULONG ShellMask(bool programEnds) {
+    return SEE_MASK_FLAG_NO_UI | (programEnds ? SEE_MASK_NOASYNC : 0);
+}
+
 }  // namespace
 
-bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
+LaunchResult Launcher(const char* commandLine, const char* startDir, int showCommand,
+                      bool programEnds) {
     const char* directory = DirectoryOrNull(startDir);
 
     SHELLEXECUTEINFOA shell;
     ZeroMemory(&shell, sizeof shell);
     shell.cbSize = sizeof shell;
-    shell.fMask = SEE_MASK_FLAG_NO_UI;
+    shell.fMask = ShellMask(programEnds);
     shell.lpVerb = "open";
     shell.lpFile = commandLine;
     shell.lpDirectory = directory;
     shell.nShow = showCommand;
     if (ShellExecuteExA(&shell)) {
-        return true;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
-    const DWORD shellError = GetLastError();
+    const int shellError = static_cast<int>(GetLastError());
 
     // Process creation may write into the command line: it gets its own copy.
     char line[kTextBuffer];
@@ -45,19 +52,17 @@ bool Launcher(const char* commandLine, const char* startDir, int showCommand) {
                        &startup, &process)) {
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
-        return true;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
-    const DWORD createError = GetLastError();
-    ShowLaunchFailure(static_cast<int>(shellError), static_cast<int>(createError));
-    return false;
+    return LaunchResult{LaunchStatus::kFailed, shellError, static_cast<int>(GetLastError())};
 }
 
-ElevatedLaunch LauncherElevated(const char* program, const char* parameters, const char* startDir,
-                                int showCommand) {
+LaunchResult LauncherElevated(const char* program, const char* parameters, const char* startDir,
+                              int showCommand, bool programEnds) {
     SHELLEXECUTEINFOA shell;
     ZeroMemory(&shell, sizeof shell);
     shell.cbSize = sizeof shell;
-    shell.fMask = SEE_MASK_FLAG_NO_UI;
+    shell.fMask = ShellMask(programEnds);
     shell.hwnd = g_app.window;  // the consent prompt belongs to the command window
     shell.lpVerb = "runas";
     shell.lpFile = program;
@@ -65,15 +70,16 @@ ElevatedLaunch LauncherElevated(const char* program, const char* parameters, con
     shell.lpDirectory = DirectoryOrNull(startDir);
     shell.nShow = showCommand;
     if (ShellExecuteExA(&shell)) {
-        return ElevatedLaunch::kStarted;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
     const DWORD shellError = GetLastError();
-    if (shellError == ERROR_CANCELLED) {
-        return ElevatedLaunch::kCancelled;
-    }
-    // Process creation cannot raise rights: it is not tried, and its code is 0.
-    ShowLaunchFailure(static_cast<int>(shellError), 0);
-    return ElevatedLaunch::kFailed;
+    // The shell's own code says that nothing is registered for the verb (Windows sets
+    // ERROR_NO_ASSOCIATION, Wine other codes beside it).
+    const LaunchStatus status = shellError == ERROR_CANCELLED ? LaunchStatus::kDeclined
+                                : reinterpret_cast<INT_PTR>(shell.hInstApp) == SE_ERR_NOASSOC
+                                    ? LaunchStatus::kNoRunas
+                                    : LaunchStatus::kFailed;
+    return LaunchResult{status, static_cast<int>(shellError), 0};
 }
 
 void ShowLaunchFailure(int shellCode, int createCode) {

@@ -1,22 +1,34 @@
 #include "run/runner.h"
 
-#include <cstring>
-
+#include "run/command_line.h"
+#include "state/session_commands.h"
 #include "state/text.h"
 
 namespace {
 
-// In the order of kSessionCommandNames: "!shutdown", "!reboot", "!logoff".
-const SessionCommandInfo kSessionCommands[kSessionCommandCount] = {
-    {kSessionShutdown, "Error shutting down system.", false},
-    {kSessionReboot, "Error restarting system.", false},
-    {kSessionLogoff, "Error logging off.", true},
-};
+// The error code reported for a command that would be longer than 260 characters once its
+// variables are expanded and its arguments put in (ERROR_FILENAME_EXCED_RANGE).
+constexpr int kErrorTooLong = 206;
+// What the shell and process creation report when they find nothing (ERROR_FILE_NOT_FOUND,
+// ERROR_PATH_NOT_FOUND).
+constexpr int kErrorFileNotFound = 2;
+constexpr int kErrorPathNotFound = 3;
 
-// A '*' separates two commands only when something that can start a command follows it.
-bool CountsAsSeparator(const char* star) {
-    const char next = star[1];
-    return next != '\0' && next != ' ' && next != '*';
+const char kProgramUnclearText[] =
+    "More than one program fits the start of the line. Put the program in double quotes.";
+
+// What is shown for a line that is not launched at all.
+void ReportProblem(RunnerHost& host, LineProblem problem) {
+    if (problem == LineProblem::kProgramUnclear) {
+        host.ShowWarning(kProgramUnclearText);
+    } else {
+        host.ReportLaunchFailure(kErrorTooLong, kErrorTooLong);
+    }
+}
+
+// An empty box, or text that begins with a space or '*', is no command.
+bool IsRefused(const char* entered) {
+    return entered[0] == '\0' || entered[0] == ' ' || entered[0] == '*';
 }
 
 // Applies AfterCommand; true when the window has been destroyed.
@@ -40,336 +52,160 @@ void RunSessionCommand(RunnerHost& host, const SessionCommandInfo& command, cons
     if (!host.EndSession(command.flags)) {
         host.ShowError(command.failure, !destroyed);
     }
-    if (command.destroysWindow && !destroyed && host.WindowExists()) {
+    if (command.endsProgram && !destroyed && host.WindowExists()) {
         host.DestroyWindow();
     }
 }
 
-// True when `command` up to `end` names an existing file, as it is or, when its last name
-// has no extension, with ".exe" added, as process creation would take it.
-bool NamesFile(RunnerHost& host, const char* command, const char* end) {
-    char candidate[kTextBuffer + 4];
-    CopyText(candidate, command, static_cast<std::size_t>(end - command) + 1);
-    if (host.FileExists(candidate)) {
-        return true;
-    }
-    const char* name = std::strrchr(candidate, '\\');
-    if (std::strchr(name != nullptr ? name : candidate, '.') != nullptr) {
-        return false;
-    }
-    std::strcat(candidate, ".exe");
-    return host.FileExists(candidate);
-}
-
-// The commands of a line, in order: the whole line when it holds one command (with every
-// '*' it may hold), else the pieces that CutPiece cuts.
-class Pieces {
-  public:
-    explicit Pieces(const char* line) : cursor_(line), count_(CountCommands(line)) {}
-
-    // The next command into `piece` (kTextBuffer bytes); false after the last.
-    bool Next(char* piece) {
-        if (taken_ == count_) {
-            return false;
-        }
-        ++taken_;
-        if (count_ == 1) {
-            CopyText(piece, cursor_, kTextBuffer);
-        } else {
-            CutPiece(&cursor_, piece, kTextBuffer);
-        }
-        return true;
-    }
-
-  private:
-    const char* cursor_;
-    int count_;
-    int taken_ = 0;
+// How every command of a run is launched.
+struct RunMode {
+    bool elevated;     // Control+Shift+Enter
+    bool programEnds;  // AfterCommand Close
 };
 
-// The text typed after an alias name: as a whole for %s, and split into the arguments
-// for %1 ... %9 (a part in double quotes is one argument, without its quotes).
-struct Arguments {
-    char text[kTextBuffer];
-    char items[9][kTextBuffer];
+// One command: elevated through the "runas" verb, the program apart from its parameters,
+// and what has no such verb (a document, a folder, a web address) opened as Enter opens it.
+LaunchResult LaunchCommand(RunnerHost& host, const CommandLine& line,
+                           const PreparedCommand& command, const RunMode& mode) {
+    if (mode.elevated) {
+        char program[kTextBuffer];
+        char parameters[kTextBuffer];
+        ProgramAndParameters(command, program, parameters);
+        const LaunchResult result = host.LaunchElevated(program, parameters, line.startDir,
+                                                        line.showCommand, mode.programEnds);
+        if (result.status != LaunchStatus::kNoRunas) {
+            return result;
+        }
+    }
+    return host.Launch(command.text, line.startDir, line.showCommand, mode.programEnds);
+}
+
+// Neither the shell nor process creation found what the command names ("file not found",
+// "path not found"); an elevated launch tries no process creation, whose code is then 0.
+bool NothingFound(const LaunchResult& result) {
+    const auto notFound = [](int code) {
+        return code == kErrorFileNotFound || code == kErrorPathNotFound;
+    };
+    return notFound(result.shellCode) && (result.createCode == 0 || notFound(result.createCode));
+}
+
+enum class RunStatus {
+    kStarted,
+    kFailed,    // the last launch failed, and its failure has been shown
+    kDeclined,  // the user declined an elevation
+    kRefused,   // nothing launched: the line's problem is still to be shown
+    kNotFound,  // nothing found the line's one command: its failure is still to be shown
 };
 
-bool IsPlaceholder(const char* p) {
-    return p[0] == '%' && (p[1] == 's' || (p[1] >= '1' && p[1] <= '9'));
-}
+struct LineRun {
+    RunStatus status;
+    LineProblem problem;  // kRefused
+    LaunchResult failed;  // kNotFound
+};
 
-bool HasPlaceholders(const char* command) {
-    for (const char* p = command; *p != '\0'; ++p) {
-        if (IsPlaceholder(p)) {
-            return true;
+// Launches the commands of `line` in order, each failure shown before the next command
+// starts; the failure message's own message loop lets the tray menu end the program, and
+// once the window is gone nothing more is launched. The last launch made decides, except
+// that a declined elevation ends the run there and then (no second prompt), before the
+// commands after it. When `mayRedirect`, a failure that found nothing is left to the caller.
+LineRun LaunchCommands(RunnerHost& host, const CommandLine& line, const RunMode& mode,
+                       bool mayRedirect) {
+    LineRun run = {RunStatus::kFailed, LineProblem::kNone, {}};
+    for (int i = 0; i < line.count && host.WindowExists(); ++i) {
+        const LaunchResult result = LaunchCommand(host, line, line.commands[i], mode);
+        if (result.status == LaunchStatus::kDeclined) {
+            return LineRun{RunStatus::kDeclined, LineProblem::kNone, result};
+        }
+        run.status =
+            result.status == LaunchStatus::kStarted ? RunStatus::kStarted : RunStatus::kFailed;
+        if (run.status == RunStatus::kFailed && mayRedirect && NothingFound(result)) {
+            return LineRun{RunStatus::kNotFound, LineProblem::kNone, result};
+        }
+        if (run.status == RunStatus::kFailed) {
+            host.ReportLaunchFailure(result.shellCode, result.createCode);
         }
     }
-    return false;
+    return run;
 }
 
-void SplitArguments(Arguments& arguments) {
-    const char* p = arguments.text;
-    for (char* item : arguments.items) {
-        while (*p == ' ') {
-            ++p;
-        }
-        const bool quoted = *p == '"';
-        p += quoted ? 1 : 0;
-        const char* end = std::strchr(p, quoted ? '"' : ' ');
-        end = end != nullptr ? end : p + std::strlen(p);
-        CopyText(item, p, static_cast<std::size_t>(end - p) + 1);
-        p = end + (quoted && *end == '"' ? 1 : 0);
+// Resolves, prepares and launches the line `text`. `mayRedirect`: the typed line, which the
+// first suggestion may replace when it is one command that is no alias and nothing finds it.
+LineRun RunLine(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
+                const Settings& settings, const RunMode& mode, const char* text, bool mayRedirect,
+                CommandLine& line) {
+    const LineProblem problem =
+        PrepareCommandLine(environment, aliases, settings.StartPath, text, mode.elevated, line);
+    if (problem != LineProblem::kNone) {
+        return LineRun{RunStatus::kRefused, problem, {}};
     }
+    return LaunchCommands(host, line, mode, mayRedirect && !line.fromAlias && line.count == 1);
 }
 
-// A web address begins with a scheme of two or more characters and "://", or is "mailto:".
-bool IsWebAddress(const char* piece) {
-    while (*piece == ' ') {
-        ++piece;
-    }
-    const char* p = piece;
-    while ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9') ||
-           *p == '+' || *p == '-' || *p == '.') {
-        ++p;
-    }
-    return (p - piece >= 2 && std::strncmp(p, "://", 3) == 0) ||
-           (p - piece == 6 && std::strncmp(piece, "mailto:", 7) == 0);
+// The entry that runs in place of a typed line that nothing finds: the first suggestion for
+// it, unless that is a session command (never run in place of a line) or the line itself
+// (which has just failed).
+bool FindRedirect(RunnerEnvironment& environment, const char* entered, char* entry) {
+    return environment.FirstSuggestion(entered, entry) && !IsSessionCommandName(entry) &&
+           !TextEqualNoCase(entry, entered);
 }
 
-// Appends `text` to `out` at `*length`, percent-encoded when `encode` (all but letters,
-// digits and "-._~"); false when the result would exceed 260 characters.
-bool AppendInserted(char* out, int* length, const char* text, bool encode) {
-    static const char kHex[] = "0123456789ABCDEF";
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
-        const bool plain = !encode || (*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') ||
-                           (*p >= '0' && *p <= '9') || std::strchr("-._~", *p) != nullptr;
-        if (*length + (plain ? 1 : 3) > kTextChars) {
-            return false;
-        }
-        if (plain) {
-            out[(*length)++] = static_cast<char>(*p);
-        } else {
-            out[(*length)++] = '%';
-            out[(*length)++] = kHex[*p >> 4];
-            out[(*length)++] = kHex[*p & 15];
-        }
-    }
-    out[*length] = '\0';
-    return true;
-}
-
-// `piece` with its placeholders replaced into `out` (kTextBuffer bytes); false when the
-// result would exceed 260 characters.
-bool InsertArguments(const char* piece, const Arguments& arguments, char* out) {
-    const bool encode = IsWebAddress(piece);
-    int length = 0;
-    out[0] = '\0';
-    for (const char* p = piece; *p != '\0'; ++p) {
-        const char one[2] = {*p, '\0'};
-        const char* inserted = !IsPlaceholder(p) ? one
-                               : p[1] == 's'     ? arguments.text
-                                                 : arguments.items[p[1] - '1'];
-        if (!AppendInserted(out, &length, inserted, inserted != one && encode)) {
-            return false;
-        }
-        p += inserted != one ? 1 : 0;
-    }
-    return true;
-}
-
-// One command of the line as it is launched: its variables expanded, then, for an alias,
-// the arguments put in. False when it would exceed 260 characters.
-bool PrepareCommand(RunnerHost& host, const char* piece, const Arguments* arguments, char* out) {
-    char expanded[kTextBuffer];
-    if (!host.ExpandVariables(piece, expanded, kTextBuffer)) {
-        return false;
-    }
-    if (arguments == nullptr) {
-        CopyText(out, expanded, kTextBuffer);
-        return true;
-    }
-    return InsertArguments(expanded, *arguments, out);
+// The line goes into the history as it ran, and AfterCommand applies.
+void Record(RunnerHost& host, const char* ran, const Settings& settings) {
+    host.AddToHistory(ran);
+    host.FillHistoryList();
+    host.SetCommandText("");
+    ApplyAfterCommand(host, settings.AfterCommand);
 }
 
 }  // namespace
 
-const SessionCommandInfo* FindSessionCommand(const char* text) {
-    const int index = SessionCommandIndex(text);
-    return index < 0 ? nullptr : &kSessionCommands[index];
-}
-
-int ShowCommandFor(std::uint32_t windowState) {
-    switch (windowState) {
-        case kStateMaximized:
-            return kShowMaximized;
-        case kStateMinimized:
-            return kShowMinimized;
-        default:
-            return kShowNormal;
-    }
-}
-
-int CountCommands(const char* line) {
-    int count = 1;
-    for (const char* p = line; *p != '\0'; ++p) {
-        if (*p == '*' && CountsAsSeparator(p)) {
-            ++count;
-        }
-    }
-    return count;
-}
-
-void CutPiece(const char** cursor, char* piece, int capacity) {
-    const char* p = *cursor;
-    int length = 0;
-    while (*p != '\0') {
-        if (*p == '*' && (CountsAsSeparator(p) || p[1] == '\0')) {
-            ++p;  // the separator itself belongs to no piece
-            break;
-        }
-        if (length + 1 < capacity) {
-            piece[length++] = *p;
-        }
-        ++p;
-    }
-    if (capacity > 0) {
-        piece[length] = '\0';
-    }
-    *cursor = p;
-}
-
-void SplitProgram(RunnerHost& host, const char* command, char* program, char* parameters) {
-    const char* start = command;
-    const char* end;
-    const char* rest;
-    if (command[0] == '"') {
-        ++start;
-        const char* close = std::strchr(start, '"');
-        end = close != nullptr ? close : start + std::strlen(start);
-        rest = close != nullptr ? close + 1 : end;
-    } else {
-        const char* space = std::strchr(command, ' ');
-        end = space != nullptr ? space : command + std::strlen(command);
-        for (const char* p = command;; ++p) {
-            if ((*p == ' ' || *p == '\0') && NamesFile(host, command, p)) {
-                end = p;
-                break;
-            }
-            if (*p == '\0') {
-                break;
-            }
-        }
-        rest = end;
-    }
-    CopyText(program, start, static_cast<std::size_t>(end - start) + 1);
-    while (*rest == ' ') {
-        ++rest;
-    }
-    CopyText(parameters, rest, kTextBuffer);
-}
-
-void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings,
-                   bool elevated) {
-    char entered[kTextBuffer];
+RunOutcome RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
+                         const Settings& settings, bool elevated) {
+    RunOutcome outcome = {false, false, "", ""};
+    // Room for a line one character longer than any that runs, so that a line too long is
+    // seen to be: whatever the cut between characters takes off, more than 260 bytes remain.
+    char entered[kTextBuffer + kMaxCharBytes];
     entered[0] = '\0';
-    host.ReadCommandText(entered, kTextBuffer);
-    entered[kTextChars] = '\0';
+    host.ReadCommandText(entered, sizeof entered);
+    CopyText(outcome.typed, entered, sizeof outcome.typed);
 
-    if (entered[0] == '\0' || entered[0] == ' ' || entered[0] == '*') {
+    if (IsRefused(entered)) {
         host.Beep();
-        return;
+        return outcome;
     }
-
     // Recognised as typed: a variable never turns a line into a session command.
     if (const SessionCommandInfo* command = FindSessionCommand(entered)) {
         RunSessionCommand(host, *command, entered, settings);
-        return;
+        outcome.recorded = true;
+        CopyText(outcome.entry, entered, sizeof outcome.entry);
+        return outcome;
     }
 
     host.ShowWaitCursor();
-
-    // An alias is the whole line or, when its command has placeholders, the line's first
-    // word, the rest being its arguments.
-    const AliasRecord* alias = FindAlias(aliases, entered);
-    const char* argumentText = "";
-    if (const char* space = alias == nullptr ? std::strchr(entered, ' ') : nullptr) {
-        char name[kTextBuffer];
-        CopyText(name, entered, static_cast<std::size_t>(space - entered) + 1);
-        alias = FindAlias(aliases, name);
-        if (alias != nullptr && !HasPlaceholders(alias->Command)) {
-            alias = nullptr;
+    const RunMode mode = {elevated, settings.AfterCommand == kAfterClose};
+    // Large, but on the stack only for the run: every command is prepared before the first
+    // one starts.
+    CommandLine line;
+    LineRun run = RunLine(host, environment, aliases, settings, mode, entered, true, line);
+    const char* ran = entered;
+    char suggestion[kTextBuffer];
+    if (run.status == RunStatus::kNotFound) {
+        outcome.redirected = FindRedirect(environment, entered, suggestion);
+        if (outcome.redirected) {
+            ran = suggestion;
+            run = RunLine(host, environment, aliases, settings, mode, suggestion, false, line);
+        } else {
+            host.ReportLaunchFailure(run.failed.shellCode, run.failed.createCode);
         }
-        for (argumentText = space; *argumentText == ' ';) {
-            ++argumentText;
-        }
     }
-
-    // The alias's fields are copied: a launcher message box lets other code run, and the
-    // alias may be edited or removed meanwhile.
-    char line[kTextBuffer];
-    char startPath[kTextBuffer];
-    int showCommand = kShowNormal;
-    if (alias != nullptr) {
-        CopyText(line, alias->Command, sizeof line);
-        CopyText(startPath, alias->StartPath, sizeof startPath);
-        showCommand = ShowCommandFor(alias->WindowState);
-    } else {
-        CopyText(line, entered, sizeof line);
-        CopyText(startPath, settings.StartPath, sizeof startPath);
-    }
-
-    // The line is cut into its pieces first and each piece expanded on its own, so that a
-    // variable's value or an argument never adds a piece; the arguments are expanded once,
-    // as a typed line is, before they go in. Every piece is prepared before the first one
-    // starts: a command that would not fit is never launched cut short, nor are the pieces
-    // before it.
-    Arguments arguments;
-    arguments.text[0] = '\0';
-    bool fits = alias == nullptr || host.ExpandVariables(argumentText, arguments.text, kTextBuffer);
-    SplitArguments(arguments);
-    const Arguments* inserted = alias != nullptr ? &arguments : nullptr;
-    char startDir[kTextBuffer];
-    char piece[kTextBuffer];
-    char command[kTextBuffer];
-    fits = fits && host.ExpandVariables(startPath, startDir, kTextBuffer);
-    for (Pieces pieces(line); fits && pieces.Next(piece);) {
-        fits = PrepareCommand(host, piece, inserted, command);
-    }
-    if (!fits) {
-        host.RestoreCursor();
-        host.ReportLaunchFailure(kErrorTooLong, kErrorTooLong);
-        return;
-    }
-
-    // A failed launch shows a message box, whose message loop lets the tray menu end the
-    // program: once the window is gone, nothing more is launched.
-    bool launched = false;
-    for (Pieces pieces(line); host.WindowExists() && pieces.Next(piece);) {
-        PrepareCommand(host, piece, inserted, command);
-        if (!elevated) {
-            launched = host.Launch(command, startDir, showCommand);
-            continue;
-        }
-        char program[kTextBuffer];
-        char parameters[kTextBuffer];
-        SplitProgram(host, command, program, parameters);
-        const ElevatedLaunch result =
-            host.LaunchElevated(program, parameters, startDir, showCommand);
-        if (result == ElevatedLaunch::kCancelled) {
-            // Declined: as if the key had not been pressed, and no second prompt.
-            host.RestoreCursor();
-            return;
-        }
-        launched = result == ElevatedLaunch::kStarted;
-    }
-
     host.RestoreCursor();
 
-    if (!launched || !host.WindowExists()) {
-        return;
+    if (run.status == RunStatus::kRefused) {
+        ReportProblem(host, run.problem);
+    } else if (run.status == RunStatus::kStarted && host.WindowExists()) {
+        Record(host, ran, settings);
+        outcome.recorded = true;
+        CopyText(outcome.entry, ran, sizeof outcome.entry);
     }
-    host.AddToHistory(entered);
-    host.FillHistoryList();
-    host.SetCommandText("");
-    ApplyAfterCommand(host, settings.AfterCommand);
+    return outcome;
 }

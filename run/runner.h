@@ -1,30 +1,30 @@
 // The rules of running the command box, apart from the window system: what is refused,
 // what is a session command, what is launched with which directory and show command,
 // and what happens to the history and the window afterwards. The Win32 side supplies a
-// RunnerHost that maps each step onto the real window, launcher and state.
+// RunnerHost that maps each step onto the real window, launcher and state, and a
+// RunnerEnvironment (run/environment.h) that answers the runner's questions.
 #pragma once
 
 #include <cstdint>
 
+#include "run/environment.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
+#include "state/text.h"
 
-// Show commands handed to the launcher (the values of SW_SHOWNORMAL, SW_SHOWMINIMIZED
-// and SW_SHOWMAXIMIZED).
-constexpr int kShowNormal = 1;
-constexpr int kShowMinimized = 2;
-constexpr int kShowMaximized = 3;
-
-// Flags of the session operation (the values of EWX_LOGOFF, EWX_SHUTDOWN, EWX_REBOOT).
-constexpr std::uint32_t kSessionLogoff = 0;
-constexpr std::uint32_t kSessionShutdown = 1;
-constexpr std::uint32_t kSessionReboot = 2;
-
-// How a launch through the shell's "runas" verb ended.
-enum class ElevatedLaunch {
+// How a launch ended, with the error codes of a failure (GetLastError's), for the runner
+// to report or to act on.
+enum class LaunchStatus {
     kStarted,
-    kFailed,     // the launcher has shown its failure message
-    kCancelled,  // the user declined the elevation; nothing was shown
+    kFailed,
+    kDeclined,  // the user declined the elevation; nothing is to be shown
+    kNoRunas,   // what was named (a document, a folder, a web address) has no "runas" verb
+};
+
+struct LaunchResult {
+    LaunchStatus status;
+    int shellCode;   // the shell's error code, when it failed
+    int createCode;  // process creation's, when it failed too; 0 when it was not tried
 };
 
 // What the runner does to the world, one call per visible step.
@@ -38,18 +38,17 @@ class RunnerHost {
     // Shows the wait cursor and keeps the one it replaces; RestoreCursor puts that back.
     virtual void ShowWaitCursor() = 0;
     virtual void RestoreCursor() = 0;
-    // One launch; the launcher reports its own failure to the user.
-    virtual bool Launch(const char* commandLine, const char* startDir, int showCommand) = 0;
-    // One launch with administrator rights, the program and its parameters apart.
-    virtual ElevatedLaunch LaunchElevated(const char* program, const char* parameters,
-                                          const char* startDir, int showCommand) = 0;
-    // True when `path` names an existing file, not a folder.
-    virtual bool FileExists(const char* path) = 0;
-    // Writes `text` with its %NAME% environment variables expanded into `buffer`; a name
-    // that is not defined stays as it is. False, and `buffer` undefined, when the result
-    // needs more than `capacity` - 1 characters.
-    virtual bool ExpandVariables(const char* text, char* buffer, int capacity) = 0;
-    // The launcher's failure message, for a launch that the runner itself refused.
+    // One launch: the shell, then process creation. Shows nothing. `programEnds`: the program
+    // ends right after this run (AfterCommand Close), so the shell must finish its work
+    // before it returns.
+    virtual LaunchResult Launch(const char* commandLine, const char* startDir, int showCommand,
+                                bool programEnds) = 0;
+    // One launch with administrator rights, the program and its parameters apart. Shows
+    // nothing but the system's prompt.
+    virtual LaunchResult LaunchElevated(const char* program, const char* parameters,
+                                        const char* startDir, int showCommand,
+                                        bool programEnds) = 0;
+    // The launcher's failure message with both error codes, modal.
     virtual void ReportLaunchFailure(int shellCode, int createCode) = 0;
     virtual bool EndSession(std::uint32_t flags) = 0;
     virtual void AddToHistory(const char* text) = 0;
@@ -64,49 +63,28 @@ class RunnerHost {
     // An error message box. `windowAlive` is false once DestroyWindow has been called:
     // the message then has no owner.
     virtual void ShowError(const char* text, bool windowAlive) = 0;
+    // A refusal of what was typed: a warning message box owned by the command window.
+    virtual void ShowWarning(const char* text) = 0;
 
   protected:
     ~RunnerHost() = default;
 };
 
-// What a session command (kSessionCommandNames) does.
-struct SessionCommandInfo {
-    std::uint32_t flags;  // for the session operation
-    const char* failure;  // message shown when the operation fails
-    bool destroysWindow;  // the program ends after the operation, whatever its result
+// What a run of the command box came to, for a caller that learns from what the user ran.
+struct RunOutcome {
+    bool recorded;            // something started (or a session command ran): `entry` went into the
+                              // history
+    bool redirected;          // nothing found the typed line: the first suggestion for it was run
+                              // instead, and `entry`, when recorded, is that suggestion's text
+    char typed[kTextBuffer];  // the text of the box as it was read
+    char entry[kTextBuffer];  // what ran and was recorded ("" when nothing was)
 };
 
-// The session command that `text` is as a whole (without regard to letter case), or null.
-const SessionCommandInfo* FindSessionCommand(const char* text);
-
-// The show command for an alias's window state.
-int ShowCommandFor(std::uint32_t windowState);
-
-// The number of commands in `line`: 1 plus each '*' followed by a character that is not
-// the terminator, a space or another '*'.
-int CountCommands(const char* line);
-
-// Cuts the next piece of a multi-command line. `*cursor` points into the line; the piece
-// (at most `capacity` - 1 characters) runs up to the next counting '*', or up to a '*'
-// that ends the line, or up to the end. `*cursor` then points past that '*' (or at the
-// terminator). A '*' that does not count stays inside the piece.
-void CutPiece(const char** cursor, char* piece, int capacity);
-
-// The error code reported for a command that would be longer than 260 characters once its
-// variables are expanded and its arguments put in (ERROR_FILENAME_EXCED_RANGE): nothing of
-// the line is launched.
-constexpr int kErrorTooLong = 206;
-
-// Splits a command into the program and its parameters (each kTextBuffer bytes) as process
-// creation finds the program: the first part in double quotes; else the shortest part that
-// ends before a space or at the end and names an existing file, by itself or with ".exe"
-// added; else the part before the first space. The spaces after the program are dropped.
-void SplitProgram(RunnerHost& host, const char* command, char* program, char* parameters);
-
-// Everything that happens for IDOK in the command window. An alias is the whole line, or its
-// first word when the alias's command holds a placeholder (%s, %1 ... %9), the rest of the
-// line then being its arguments. `elevated` (Control+Shift+Enter) launches every command
-// through the shell's "runas" verb; when the user declines, the run ends there with nothing
-// recorded and the window as it was.
-void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& settings,
-                   bool elevated = false);
+// Everything that happens for IDOK in the command window: the text of the box refused, run
+// as a session command, or resolved and launched (run/command_line.h), then recorded.
+// `elevated` (Control+Shift+Enter) launches every command through the shell's "runas" verb;
+// when the user declines, the run ends there with nothing recorded and the window as it was.
+// A typed line of one command that is no alias and that neither the shell nor process
+// creation finds runs the environment's first suggestion for it instead, the same way.
+RunOutcome RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
+                         const Settings& settings, bool elevated = false);

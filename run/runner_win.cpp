@@ -1,11 +1,13 @@
 #include "run/runner_win.h"
 
 #include "res/resource.h"
+#include "run/environment_win.h"
 #include "run/launcher.h"
 #include "run/runner.h"
 #include "state/history.h"
 #include "state/process_win.h"
 #include "state/state_win.h"
+#include "state/text.h"
 
 namespace {
 
@@ -22,23 +24,13 @@ class WindowRunnerHost final : public RunnerHost {
     void Beep() override { MessageBeep(MB_OK); }
     void ShowWaitCursor() override { saved_ = SetCursor(LoadCursorA(NULL, IDC_WAIT)); }
     void RestoreCursor() override { SetCursor(saved_); }
-    bool Launch(const char* commandLine, const char* startDir, int showCommand) override {
-        return Launcher(commandLine, startDir, showCommand);
+    LaunchResult Launch(const char* commandLine, const char* startDir, int showCommand,
+                        bool programEnds) override {
+        return Launcher(commandLine, startDir, showCommand, programEnds);
     }
-    ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* startDir,
-                                  int showCommand) override {
-        return LauncherElevated(program, parameters, startDir, showCommand);
-    }
-    bool FileExists(const char* path) override {
-        const DWORD attributes = GetFileAttributesA(path);
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    }
-    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
-        // The count is what the whole result needs, terminator included; a result that
-        // does not fit leaves the buffer undefined.
-        const DWORD needed = ExpandEnvironmentStringsA(text, buffer, static_cast<DWORD>(capacity));
-        return needed != 0 && needed <= static_cast<DWORD>(capacity) && lstrlenA(buffer) < capacity;
+    LaunchResult LaunchElevated(const char* program, const char* parameters, const char* startDir,
+                                int showCommand, bool programEnds) override {
+        return LauncherElevated(program, parameters, startDir, showCommand, programEnds);
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
         ShowLaunchFailure(shellCode, createCode);
@@ -53,15 +45,38 @@ class WindowRunnerHost final : public RunnerHost {
     void ShowError(const char* text, bool windowAlive) override {
         ShowMessage(windowAlive ? window_ : NULL, text, MB_ICONERROR | MB_OK);
     }
+    void ShowWarning(const char* text) override {
+        ShowMessage(window_, text, MB_ICONWARNING | MB_OK);
+    }
 
   private:
     HWND window_;
     HCURSOR saved_ = NULL;
 };
 
+class WindowsEnvironment final : public RunnerEnvironment {
+  public:
+    explicit WindowsEnvironment(FirstSuggestionFunction firstSuggestion)
+        : firstSuggestion_(firstSuggestion) {}
+
+    bool FileExists(const char* path) override { return IsExistingFile(path); }
+    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
+        return ExpandEnvironment(text, buffer, capacity);
+    }
+    bool IsLeadByte(unsigned char byte) override { return IsDBCSLeadByte(byte) != FALSE; }
+    bool TextsAreUtf8() override { return TextIsUtf8(); }
+    bool FirstSuggestion(const char* typed, char* entry) override {
+        return firstSuggestion_ != nullptr && firstSuggestion_(typed, entry);
+    }
+
+  private:
+    FirstSuggestionFunction firstSuggestion_;
+};
+
 }  // namespace
 
-void CommandRunner(HWND window, bool elevated) {
+RunOutcome CommandRunner(HWND window, bool elevated, FirstSuggestionFunction firstSuggestion) {
     WindowRunnerHost host(window);
-    RunCommandBox(host, g_state.aliases, g_state.settings, elevated);
+    WindowsEnvironment environment(firstSuggestion);
+    return RunCommandBox(host, environment, g_state.aliases, g_state.settings, elevated);
 }

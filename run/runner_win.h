@@ -2,6 +2,15 @@
 
 #include <windows.h>
 
+#include "run/runner.h"
+
+// The first suggestion for a typed text, as RunnerEnvironment::FirstSuggestion gives it: the
+// text of the best entry of the suggestion list for `typed` into `entry` (kTextBuffer bytes),
+// never a session command; false when there is none. The suggestion list supplies it.
+typedef bool (*FirstSuggestionFunction)(const char* typed, char* entry);
+
 // Runs the text of the command box: what the command window does for IDOK. `elevated`
-// runs it with administrator rights (Control+Shift+Enter).
-void CommandRunner(HWND window, bool elevated = false);
+// runs it with administrator rights (Control+Shift+Enter). A line that nothing finds runs
+// `firstSuggestion`'s entry instead; without one, its failure is shown.
+RunOutcome CommandRunner(HWND window, bool elevated = false,
+                         FirstSuggestionFunction firstSuggestion = nullptr);

@@ -153,17 +153,6 @@ bool AliasAdder::Add(const char* name, const char* command, const char* startPat
     return true;
 }
 
-const char* const kSessionCommandNames[kSessionCommandCount] = {"!shutdown", "!reboot", "!logoff"};
-
-int SessionCommandIndex(const char* text) {
-    for (int index = 0; index < kSessionCommandCount; ++index) {
-        if (TextEqualNoCase(text, kSessionCommandNames[index])) {
-            return index;
-        }
-    }
-    return -1;
-}
-
 AliasRecord* FindAlias(const AliasList& list, const char* name) {
     for (AliasRecord* record = FirstAlias(list); record != nullptr; record = record->Next) {
         if (TextEqualNoCase(record->Name, name)) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "state/session_commands.h"
 #include "state/text.h"
 
 struct AliasRecord {
@@ -74,20 +75,6 @@ AliasRecord* FindAlias(const AliasList& list, const char* name);
 
 // Unlinks and frees the first alias whose name matches exactly, letter case included.
 void RemoveAlias(AliasList& list, const char* name);
-
-// The session commands as typed: "!shutdown", "!reboot" and "!logoff", in this order. They
-// are recognised before aliases, so an alias of such a name could never run; the alias
-// editors and the import refuse these names.
-constexpr int kSessionCommandCount = 3;
-extern const char* const kSessionCommandNames[kSessionCommandCount];
-
-// The index in kSessionCommandNames of the session command that `text` is as a whole
-// (without regard to letter case), or -1.
-int SessionCommandIndex(const char* text);
-
-inline bool IsSessionCommandName(const char* text) {
-    return SessionCommandIndex(text) >= 0;
-}
 
 // The walk in list order: FirstAlias, then each record's Next until null.
 inline AliasRecord* FirstAlias(const AliasList& list) {

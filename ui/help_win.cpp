@@ -4,6 +4,7 @@
 
 #include <htmlhelp.h>
 
+#include "run/environment_win.h"
 #include "state/process_win.h"
 #include "ui/system_library_win.h"
 
@@ -35,11 +36,6 @@ void HelpFilePath(char* path, const char* name) {
     lstrcatA(path, name);
 }
 
-bool IsFile(const char* path) {
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // "Contents" is the file's first topic; any other keyword is looked up in its index. Where
 // the lookup opens nothing (Wine's viewer answers no keyword lookup), the first topic is
 // shown instead: while the file opens at all, the user sees no error.
@@ -68,7 +64,7 @@ bool OpenHtmlHelp(HWND owner, const char* path, const char* keyword) {
 bool OpenHelp(HWND owner, const char* keyword) {
     char path[kHelpPathBuffer];
     HelpFilePath(path, "\\zantrel.chm");
-    if (IsFile(path)) {
+    if (IsExistingFile(path)) {
         return OpenHtmlHelp(owner, path, keyword);
     }
     HelpFilePath(path, "\\zantrel.hlp");

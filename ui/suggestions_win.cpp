@@ -9,6 +9,7 @@
 #include <shobjidl.h>
 
 #include "res/resource.h"
+#include "run/environment_win.h"
 #include "state/process_win.h"
 #include "ui/suggestions.h"
 
@@ -232,11 +233,10 @@ void UpdateSuggestions(bool justAttached) {
     }
     SuggestNames(typed, g_state.aliases, g_state.history, g_requests->building.names);
     char startFolder[kTextBuffer];
-    const DWORD needed =
-        ExpandEnvironmentStringsA(g_state.settings.StartPath, startFolder, sizeof startFolder);
-    g_requests->building.listFolder = g_requests->building.names.count < kMaxSuggestions &&
-                                      needed != 0 && needed <= sizeof startFolder &&
-                                      FolderToList(typed, startFolder, g_requests->building.folder);
+    g_requests->building.listFolder =
+        g_requests->building.names.count < kMaxSuggestions &&
+        ExpandEnvironment(g_state.settings.StartPath, startFolder, sizeof startFolder) &&
+        FolderToList(typed, startFolder, g_requests->building.folder);
     g_source.Take(g_requests->building);
     g_dropDown->ResetEnumerator();
     DWORD start = 0;

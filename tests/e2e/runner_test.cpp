@@ -1,5 +1,6 @@
 // Typing into the real command window and pressing Enter: aliases, several commands in
-// one line, a launch that fails, what the window does afterwards, and "!logoff".
+// one line, a launch that fails, a line that nothing finds, what the window does
+// afterwards, and "!logoff".
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -208,15 +209,31 @@ TEST_F(RunnerTest, LineThatNothingCanStartLeavesTextAndHistoryAlone) {
     EXPECT_EQ(std::vector<std::string>{"earlier"}, ComboItems(window));
 }
 
+// A line that nothing finds runs the first suggestion instead: "cal" runs the alias "calc",
+// and the history records "calc".
+TEST_F(RunnerTest, LineThatNothingFindsRunsTheFirstSuggestion) {
+    std::string record;
+    ASSERT_TRUE(SetStoredAlias(0, "calc", RecorderLine("redirect", &record), startDir, 0));
+    StartReady();
+    TypeText("cal");
+    ASSERT_TRUE(WaitUntil([&] { return ComboText(window) == "cal"; })) << ComboText(window);
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the alias did not run";
+    EXPECT_EQ(startDir, ReadRecord(record).directory);
+    EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == std::vector<std::string>{"calc"}; }));
+    EXPECT_TRUE(NoMessageBox(app.Pid()));
+}
+
 TEST_F(RunnerTest, RefusedTextOnlyBeeps) {
     StartReady();
     for (const char* text : {"", " notepad", "*x"}) {
+        SCOPED_TRACE(std::string("'") + text + "'");
         Enter(text);
         Sleep(300);
-        EXPECT_TRUE(NoMessageBox(app.Pid())) << "'" << text << "'";
-        EXPECT_TRUE(IsShown(window)) << "'" << text << "'";
+        EXPECT_TRUE(NoMessageBox(app.Pid()));
+        EXPECT_TRUE(IsShown(window));
         EXPECT_EQ(text, ComboText(window));
-        EXPECT_TRUE(ComboItems(window).empty()) << "'" << text << "'";
+        EXPECT_TRUE(ComboItems(window).empty());
     }
 }
 

@@ -1,18 +1,18 @@
 // The command runner's rules, driven through a host that records every step.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/runner.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
 #include "case_name.h"
+#include "fake_environment.h"
 
 namespace {
 
@@ -24,18 +24,25 @@ std::string Join(const std::vector<std::string>& items) {
     return out;
 }
 
+constexpr LaunchResult kStarted = {LaunchStatus::kStarted, 0, 0};
+// Neither the shell nor process creation finds the file.
+constexpr LaunchResult kNotFound = {LaunchStatus::kFailed, 2, 2};
+
 class RecordingHost : public RunnerHost {
   public:
-    std::string box;                 // the command box's text
-    std::deque<bool> launchResults;  // results of the next launches; true when used up
+    std::string box;  // the command box's text
+    // What the launches of these lines (of these programs, when elevated) come to; the
+    // rest start.
+    std::map<std::string, LaunchResult> results;
+    std::map<std::string, LaunchResult> elevatedResults;
     bool sessionResult = true;
     std::vector<std::string> events;    // every step, in order
     std::vector<std::string> launches;  // "line|dir|show" of each launch
     int readCapacity = -1;
     bool waiting = false;
     bool windowAlive = true;
-    int closedDuringLaunch = 0;  // the n-th launch's failure box sees "&Close" chosen
-    int launchCount = 0;
+    int closedDuringFailure = 0;  // the n-th failure box sees "&Close" chosen
+    int failureCount = 0;
 
     void ReadCommandText(char* buffer, int capacity) override {
         readCapacity = capacity;
@@ -64,54 +71,33 @@ class RecordingHost : public RunnerHost {
         waiting = false;
         events.push_back("restore");
     }
-    bool Launch(const char* line, const char* dir, int show) override {
+    int endingLaunches = 0;  // launches told that the program ends afterwards
+    LaunchResult Launch(const char* line, const char* dir, int show, bool programEnds) override {
+        endingLaunches += programEnds ? 1 : 0;
         EXPECT_TRUE(waiting) << "launch of '" << line << "' without the wait cursor";
         launches.push_back(std::string(line) + "|" + dir + "|" + std::to_string(show));
         EXPECT_TRUE(windowAlive) << "launch of '" << line << "' after the window was gone";
         events.push_back("launch(" + std::string(line) + ")");
-        if (++launchCount == closedDuringLaunch) {
-            windowAlive = false;
-            events.push_back("closed");
-        }
-        bool result = true;
-        if (!launchResults.empty()) {
-            result = launchResults.front();
-            launchResults.pop_front();
-        }
-        return result;
+        const auto result = results.find(line);
+        return result != results.end() ? result->second : kStarted;
     }
-    std::deque<ElevatedLaunch> elevatedResults;      // started when used up
-    std::vector<std::string> files;                  // what FileExists finds
-    std::map<std::string, std::string> environment;  // %NAME% of these expand; others stay
-    ElevatedLaunch LaunchElevated(const char* program, const char* parameters, const char* dir,
-                                  int show) override {
+    LaunchResult LaunchElevated(const char* program, const char* parameters, const char* dir,
+                                int show, bool programEnds) override {
+        endingLaunches += programEnds ? 1 : 0;
         launches.push_back("runas " + std::string(program) + "|" + parameters + "|" + dir + "|" +
                            std::to_string(show));
         events.push_back("runas(" + std::string(program) + ")");
-        const ElevatedLaunch result =
-            elevatedResults.empty() ? ElevatedLaunch::kStarted : elevatedResults.front();
-        if (!elevatedResults.empty()) {
-            elevatedResults.pop_front();
-        }
-        return result;
-    }
-    bool FileExists(const char* path) override {
-        return std::find(files.begin(), files.end(), path) != files.end();
-    }
-    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
-        std::string out;
-        for (const char* p = text; *p != '\0';) {
-            const char* end = *p == '%' ? std::strchr(p + 1, '%') : nullptr;
-            const auto found = end ? environment.find(std::string(p + 1, end)) : environment.end();
-            out += found != environment.end() ? found->second : std::string(1, *p);
-            p = found != environment.end() ? end + 1 : p + 1;
-        }
-        CopyText(buffer, out.c_str(), static_cast<std::size_t>(capacity));
-        return out.size() < static_cast<std::size_t>(capacity);
+        const auto result = elevatedResults.find(program);
+        return result != elevatedResults.end() ? result->second : kStarted;
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
+        EXPECT_TRUE(windowAlive) << "failure shown after the window was gone";
         events.push_back("failure(" + std::to_string(shellCode) + "," + std::to_string(createCode) +
                          ")");
+        if (++failureCount == closedDuringFailure) {
+            windowAlive = false;
+            events.push_back("closed");
+        }
     }
     bool EndSession(std::uint32_t flags) override {
         events.push_back("session(" + std::to_string(flags) + ")");
@@ -138,6 +124,10 @@ class RecordingHost : public RunnerHost {
     void ShowError(const char* text, bool windowAlive) override {
         events.push_back("error(" + std::string(text) + (windowAlive ? "|owner" : "|null") + ")");
     }
+    void ShowWarning(const char* text) override {
+        EXPECT_TRUE(windowAlive) << "warning shown after the window was gone";
+        events.push_back("warning(" + std::string(text) + ")");
+    }
 
     int Count(const std::string& prefix) const {
         int n = 0;
@@ -152,6 +142,7 @@ struct Fixture {
     Settings settings{};
     AliasList aliases;
     RecordingHost host;
+    FakeEnvironment environment;
 
     Fixture() {
         std::strcpy(settings.StartPath, "C:\\");
@@ -159,7 +150,7 @@ struct Fixture {
     }
     void Run(const std::string& text) {
         host.box = text;
-        RunCommandBox(host, aliases, settings);
+        RunCommandBox(host, environment, aliases, settings);
     }
 };
 
@@ -397,7 +388,6 @@ TEST_P(Pieces, LaunchedInOrderWithoutLosingText) {
         expected.push_back(piece + "|C:\\|1");
     }
     EXPECT_EQ(Join(f.host.launches), Join(expected)) << "line '" << c.line << "'";
-    EXPECT_EQ(CountCommands(c.line), static_cast<int>(c.pieces.size())) << c.line;
     EXPECT_EQ(f.host.Count("history(" + std::string(c.line) + ")"), 1) << Join(f.host.events);
 }
 
@@ -457,10 +447,19 @@ TEST_P(Outcome, LastLaunchDecides) {
     const OutcomeCase& c = GetParam();
     Fixture f;
     f.settings.AfterCommand = c.afterCommand;
-    f.host.launchResults.assign(c.results.begin(), c.results.end());
+    for (std::size_t i = 0; i < c.results.size(); ++i) {
+        f.host.results[std::string(1, "abc"[i])] = c.results[i] ? kStarted : kNotFound;
+    }
     f.Run("a*b*c");
-    std::vector<std::string> expected = {"read",      "wait",      "launch(a)",
-                                         "launch(b)", "launch(c)", "restore"};
+    // Each failure is shown before the next piece starts.
+    std::vector<std::string> expected = {"read", "wait"};
+    for (std::size_t i = 0; i < c.results.size(); ++i) {
+        expected.push_back(std::string("launch(") + "abc"[i] + ")");
+        if (!c.results[i]) {
+            expected.push_back("failure(2,2)");
+        }
+    }
+    expected.push_back("restore");
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     EXPECT_EQ(Join(f.host.events), Join(expected)) << "AfterCommand " << c.afterCommand;
     const bool succeeded = c.results.back();
@@ -511,11 +510,16 @@ TEST_P(SingleOutcome, AfterCommandOnlyAfterSuccess) {
     const SingleCase& c = GetParam();
     Fixture f;
     f.settings.AfterCommand = c.afterCommand;
-    f.host.launchResults = {c.succeeds};
+    f.host.results["notepad x.txt"] = c.succeeds ? kStarted : kNotFound;
     f.Run("notepad x.txt");
-    std::vector<std::string> expected = {"read", "wait", "launch(notepad x.txt)", "restore"};
+    std::vector<std::string> expected = {"read", "wait", "launch(notepad x.txt)"};
+    if (!c.succeeds) {
+        expected.push_back("failure(2,2)");
+    }
+    expected.push_back("restore");
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     EXPECT_EQ(Join(f.host.events), Join(expected)) << "AfterCommand " << c.afterCommand;
+    EXPECT_EQ(f.host.endingLaunches, c.afterCommand == kAfterClose ? 1 : 0);
 }
 
 const std::vector<std::string> kSingleRecorded = {"history(notepad x.txt)", "fill", "text()"};
@@ -543,14 +547,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Runner, WindowClosedDuringAFailureBoxLaunchesNothingMore) {
     for (int closedAt : {1, 2}) {
+        SCOPED_TRACE("closed during launch " + std::to_string(closedAt));
         Fixture f;
         f.settings.AfterCommand = kAfterHide;
-        f.host.launchResults = {false, false, true};
-        f.host.closedDuringLaunch = closedAt;
+        f.host.results = {{"a", kNotFound}, {"b", kNotFound}};
+        f.host.closedDuringFailure = closedAt;
         f.Run("a*b*c");
-        std::vector<std::string> expected = {"read", "wait", "launch(a)"};
+        std::vector<std::string> expected = {"read", "wait", "launch(a)", "failure(2,2)"};
         if (closedAt == 2) {
             expected.push_back("launch(b)");
+            expected.push_back("failure(2,2)");
         }
         expected.push_back("closed");
         expected.push_back("restore");
@@ -571,32 +577,52 @@ TEST(Runner, WindowClosedDuringTheLogoffFailureBoxIsNotDestroyedAgain) {
     Settings settings{};
     settings.AfterCommand = kAfterStay;
     AliasList aliases;
-    RunCommandBox(host, aliases, settings);
+    FakeEnvironment environment;
+    RunCommandBox(host, environment, aliases, settings);
     EXPECT_EQ(Join(host.events), Join({"read", "history(!logoff)", "save", "fill", "text()",
                                        "session(0)", kLogoffFailed}));
 }
 
 // ---------------------------------------------------------------------------------------
-// Text longer than 260 characters is cut before anything else.
+// A line of more than 260 bytes is never cut: nothing of it starts, the failure is shown
+// with code 206 and the text stays. A line of exactly 260 bytes runs.
 
-TEST(Runner, LongTextIsCutTo260BeforeAnything) {
-    Fixture f;
-    // A '*' just past the limit would make a second command if the text were not cut.
-    const std::string first260 = "prog " + std::string(255, 'x');
-    const std::string typed = first260 + "*second" + std::string(33, 'y');
-    ASSERT_EQ(typed.size(), 300u);
-    f.Run(typed);
-    EXPECT_EQ(f.host.readCapacity, 261);
-    EXPECT_EQ(Join(f.host.launches), Join({first260 + "|C:\\|1"}));
-    EXPECT_EQ(f.host.Count("history(" + first260 + ")"), 1);
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
 }
 
-TEST(Runner, LongSessionLikeTextIsNoSessionCommand) {
-    Fixture f;
-    const std::string typed = "!logoff" + std::string(293, ' ');
-    f.Run(typed);
-    EXPECT_EQ(f.host.Count("session("), 0) << Join(f.host.events);
-    EXPECT_EQ(Join(f.host.launches), Join({typed.substr(0, 260) + "|C:\\|1"}));
+TEST(Runner, LineOfMoreThan260BytesIsRefusedWhole) {
+    const std::string cjk = "\xE8\xA1\xA8";  // three bytes in UTF-8
+    const struct {
+        const char* name;
+        std::string typed;
+        bool runs;
+    } cases[] = {
+        {"260 letters", std::string(260, 'x'), true},
+        {"86 CJK characters and 2 letters", Repeat(cjk, 86) + "ab", true},
+        {"261 letters", std::string(261, 'x'), false},
+        {"87 CJK characters", Repeat(cjk, 87), false},
+        // A '*' past the limit would make a second command of a line cut short.
+        {"a second command past the limit", "prog " + std::string(255, 'x') + "*second", false},
+        {"a session command and spaces", "!logoff" + std::string(293, ' '), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.Run(c.typed);
+        EXPECT_GE(f.host.readCapacity, 261 + 4) << "room for one character more than fits";
+        if (c.runs) {
+            EXPECT_EQ(Join(f.host.launches), Join({c.typed + "|C:\\|1"}));
+            EXPECT_EQ(f.host.Count("history(" + c.typed + ")"), 1) << Join(f.host.events);
+        } else {
+            EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}));
+            EXPECT_EQ(f.host.box, c.typed);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -609,6 +635,7 @@ struct LaunchCase {
     const char* text;
     bool elevated;
     std::vector<std::string> launches;  // "line|dir|show" or "runas program|parameters|dir|show"
+    bool legacyCodePage = false;
 };
 
 class Launches : public ::testing::TestWithParam<LaunchCase> {};
@@ -617,16 +644,35 @@ TEST_P(Launches, ExpandedAndSplit) {
     const LaunchCase& c = GetParam();
     Fixture f;
     std::strcpy(f.settings.StartPath, "%HOME%\\s");
-    f.host.environment = {{"HOME", "C:\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
-    f.host.files = {"C:\\my docs\\a b.txt", "C:\\App\\app.exe"};
+    f.environment.variables = {{"HOME", "C:\\me"}, {"STAR", "x*y"}, {"CMD", "!logoff"}};
+    f.environment.files = {"C:\\my docs\\a b.txt",
+                           "C:\\App\\app.exe",
+                           "C:\\One\\My Tools\\tool.exe",
+                           "C:\\Two\\My Tools\\tool.exe",
+                           "C:\\Two\\My.exe",
+                           "C:\\me\\s\\my tool.exe",
+                           "your tool.exe",
+                           "D:\\\x95\\\\my tool.exe",
+                           "C:\\t\\v1.\x95\\.exe",
+                           "C:\\t\\v1.\x95\\ b"};
     ASSERT_TRUE(AddAlias(f.aliases, "home", "explorer %HOME%*%STAR%", "%HOME%", kStateMaximized));
     ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
     ASSERT_TRUE(AddAlias(f.aliases, "ssh", "ssh.exe %1 -p %2", "D:\\", kStateMinimized));
     ASSERT_TRUE(AddAlias(f.aliases, "two", "open %1*mailto:%2", "", kStateNormal));
+    // "D:\" and a character whose second byte is '\': the folder does not end in a '\'.
+    ASSERT_TRUE(AddAlias(f.aliases, "dbcs", "my tool.exe -x", "D:\\\x95\\", kStateNormal));
+    f.environment.legacyCodePage = c.legacyCodePage;
     f.host.box = c.text;
-    RunCommandBox(f.host, f.aliases, f.settings, c.elevated);
+    RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
     EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << c.text;
-    EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), 1) << Join(f.host.events);
+    // Nothing launched: the program is unclear, and the user is asked for double quotes.
+    const bool unclear = c.launches.empty();
+    EXPECT_EQ(f.host.Count("warning(More than one program fits the start of the line. Put the "
+                           "program in double quotes.)"),
+              unclear ? 1 : 0)
+        << Join(f.host.events);
+    EXPECT_EQ(f.host.Count("history(" + std::string(c.text) + ")"), unclear ? 0 : 1)
+        << Join(f.host.events);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -644,10 +690,30 @@ INSTANTIATE_TEST_SUITE_P(
         LaunchCase{"C:\\my docs\\a b.txt 2", true, {"runas C:\\my docs\\a b.txt|2|C:\\me\\s|1"}},
         LaunchCase{"C:\\my docs\\b.txt 2", true, {"runas C:\\my|docs\\b.txt 2|C:\\me\\s|1"}},
         LaunchCase{"C:\\App\\app -x", true, {"runas C:\\App\\app|-x|C:\\me\\s|1"}},
+        // Only one leading part of an unquoted line may name a file, a relative one in the
+        // start folder; with more, nothing of the line starts.
+        LaunchCase{"C:\\One\\My Tools\\tool.exe /q",
+                   true,
+                   {"runas C:\\One\\My Tools\\tool.exe|/q|C:\\me\\s|1"}},
+        LaunchCase{"C:\\Two\\My Tools\\tool.exe /q", true, {}},
+        LaunchCase{"a*C:\\Two\\My Tools\\tool.exe /q", true, {}},
+        LaunchCase{"\"C:\\Two\\My Tools\\tool.exe\" /q",
+                   true,
+                   {"runas C:\\Two\\My Tools\\tool.exe|/q|C:\\me\\s|1"}},
+        LaunchCase{"my tool.exe -x", true, {"runas my tool.exe|-x|C:\\me\\s|1"}},
+        LaunchCase{"your tool.exe -x", true, {"runas your|tool.exe -x|C:\\me\\s|1"}},
+        // In a double-byte code page a '\' may be the second byte of a character. The last
+        // name of "C:\t\v1.X" has an extension: no ".exe" is tried.
+        LaunchCase{"dbcs", true, {"runas my tool.exe|-x|D:\\\x95\\|1"}, true},
+        LaunchCase{
+            "C:\\t\\v1.\x95\\ b -q", true, {"runas C:\\t\\v1.\x95\\ b|-q|C:\\me\\s|1"}, true},
         LaunchCase{"g red fox", false, {"https://search.example/?q=red%20fox||1"}},
         LaunchCase{"G  red  fox ", false, {"https://search.example/?q=red%20%20fox%20||1"}},
         LaunchCase{"g a&b #c+d~", false, {"https://search.example/?q=a%26b%20%23c%2Bd~||1"}},
         LaunchCase{"g %HOME%", false, {"https://search.example/?q=C%3A%5Cme||1"}},
+        // What goes into a web address is encoded as UTF-8 whatever the code page.
+        LaunchCase{"g \xE9", false, {"https://search.example/?q=%E9||1"}},
+        LaunchCase{"g \xE9", false, {"https://search.example/?q=%C3%A9||1"}, true},
         LaunchCase{"ssh \"web 1\"  22 x", false, {"ssh.exe web 1 -p 22|D:\\|2"}},
         LaunchCase{"ssh web1", false, {"ssh.exe web1 -p |D:\\|2"}},
         LaunchCase{"ssh", false, {"ssh.exe  -p |D:\\|2"}},
@@ -663,8 +729,9 @@ TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
     const std::vector<std::pair<std::string, const char*>> cases = {
         {"a*%LONG%123456", ""}, {"b", "%LONG%%LONG%"}, {"g " + std::string(90, '&'), ""}};
     for (const auto& [typed, startPath] : cases) {
+        SCOPED_TRACE("typed '" + typed + "', start path '" + startPath + "'");
         Fixture f;
-        f.host.environment = {{"LONG", std::string(255, 'x')}};
+        f.environment.variables = {{"LONG", std::string(255, 'x')}};
         std::strcpy(f.settings.StartPath, startPath);
         ASSERT_TRUE(AddAlias(f.aliases, "g", "https://search.example/?q=%s", "", kStateNormal));
         f.Run(typed);
@@ -673,13 +740,105 @@ TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
     }
 }
 
-// Declined: no second prompt, nothing recorded, the text stays.
+// Declined, at any prompt: no further prompt, nothing recorded, the text stays.
 TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
-    Fixture f;
-    f.host.elevatedResults = {ElevatedLaunch::kCancelled};
-    f.host.box = "a*b";
-    RunCommandBox(f.host, f.aliases, f.settings, true);
-    EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "runas(a)", "restore"}));
+    for (int declinedAt : {1, 2}) {
+        SCOPED_TRACE("declined at prompt " + std::to_string(declinedAt));
+        Fixture f;
+        f.host.elevatedResults[declinedAt == 1 ? "a" : "b"] = {LaunchStatus::kDeclined, 1223, 0};
+        f.host.box = "a*b*c";
+        RunCommandBox(f.host, f.environment, f.aliases, f.settings, true);
+        std::vector<std::string> expected = {"read", "wait", "runas(a)"};
+        if (declinedAt == 2) {
+            expected.push_back("runas(b)");
+        }
+        expected.push_back("restore");
+        EXPECT_EQ(Join(f.host.events), Join(expected));
+        EXPECT_EQ(f.host.box, "a*b*c");
+    }
 }
+
+// A typed line of one command, no alias, that neither the shell nor process creation finds
+// runs the first suggestion for it instead, recorded as that suggestion; nothing else is ever
+// redirected, nor to a session command.
+
+struct RedirectCase {
+    const char* name;
+    const char* typed;
+    std::map<std::string, LaunchResult> failing;  // of lines, or of programs when elevated
+    const char* suggestion;                       // the first for the typed text, or null
+    std::vector<std::string> launches;
+    const char* result;  // "history(...)" when the suggestion ran, else the failure shown
+    bool elevated;
+};
+
+class Redirect : public ::testing::TestWithParam<RedirectCase> {};
+
+TEST_P(Redirect, LineThatNothingFindsRunsTheFirstSuggestion) {
+    const RedirectCase& c = GetParam();
+    Fixture f;
+    ASSERT_TRUE(AddAlias(f.aliases, "calc", "calc.exe", "D:\\", kStateNormal));
+    ASSERT_TRUE(AddAlias(f.aliases, "ed", "missing.exe", "D:\\", kStateNormal));
+    (c.elevated ? f.host.elevatedResults : f.host.results) = c.failing;
+    if (c.suggestion != nullptr) {
+        f.environment.suggestions = {{c.typed, c.suggestion}};
+    }
+    f.host.box = c.typed;
+    const RunOutcome outcome =
+        RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
+    EXPECT_EQ(Join(f.host.launches), Join(c.launches));
+    EXPECT_EQ(f.host.Count("history(") + f.host.Count("failure("), 1) << Join(f.host.events);
+    EXPECT_EQ(f.host.Count(c.result), 1) << Join(f.host.events);
+    const bool redirected = std::strncmp(c.result, "history(", 8) == 0;
+    EXPECT_EQ(f.host.box, redirected ? "" : c.typed);
+    EXPECT_EQ(outcome.recorded && outcome.redirected, redirected);
+    EXPECT_STREQ(outcome.entry, redirected ? c.suggestion : "");
+    EXPECT_STREQ(outcome.typed, c.typed);
+}
+
+void PrintTo(const RedirectCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// Lines and the shell's and process creation's codes of their failures.
+using Codes = std::map<std::string, std::pair<int, int>>;
+
+RedirectCase Row(const char* name, const char* typed, const Codes& failing, const char* suggestion,
+                 std::vector<std::string> launches, const char* result, bool elevated = false) {
+    RedirectCase row{name, typed, {}, suggestion, std::move(launches), result, elevated};
+    for (const auto& [line, codes] : failing) {
+        row.failing[line] = {LaunchStatus::kFailed, codes.first, codes.second};
+    }
+    return row;
+}
+
+const Codes kCalNotFound = {{"cal", {2, 2}}};
+const std::vector<std::string> kRedirected = {"cal|C:\\|1", "calc.exe|D:\\|1"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, Redirect,
+    ::testing::Values(
+        Row("file not found", "cal", kCalNotFound, "calc", kRedirected, "history(calc)"),
+        Row("path not found", "C:\\Progr", {{"C:\\Progr", {3, 2}}}, "C:\\Program Files\\",
+            {"C:\\Progr|C:\\|1", "C:\\Program Files\\|C:\\|1"}, "history(C:\\Program Files\\)"),
+        Row("elevated", "cal", {{"cal", {2, 0}}}, "calc",
+            {"runas cal||C:\\|1", "runas calc.exe||D:\\|1"}, "history(calc)", true),
+        Row("a word after an alias without placeholders", "calc x", {{"calc x", {2, 2}}}, "calc",
+            {"calc x|C:\\|1", "calc.exe|D:\\|1"}, "history(calc)"),
+        Row("a star that ends the line", "cal*", {{"cal*", {2, 2}}}, "calc",
+            {"cal*|C:\\|1", "calc.exe|D:\\|1"}, "history(calc)"),
+        Row("found but refused", "cal", {{"cal", {5, 5}}}, "calc", {"cal|C:\\|1"}, "failure(5,5)"),
+        Row("no suggestion", "cal", kCalNotFound, nullptr, {"cal|C:\\|1"}, "failure(2,2)"),
+        Row("several commands", "cal*x", {{"x", {2, 2}}}, "calc", {"cal|C:\\|1", "x|C:\\|1"},
+            "failure(2,2)"),
+        Row("an alias", "ed", {{"missing.exe", {2, 2}}}, "edit", {"missing.exe|D:\\|1"},
+            "failure(2,2)"),
+        Row("a session command is no suggestion", "!shut", {{"!shut", {2, 2}}}, "!shutdown",
+            {"!shut|C:\\|1"}, "failure(2,2)"),
+        Row("the line itself is no suggestion", "cal", kCalNotFound, "CAL", {"cal|C:\\|1"},
+            "failure(2,2)"),
+        Row("the suggestion fails too", "cal", {{"cal", {2, 2}}, {"calc.exe", {2, 2}}}, "calc",
+            kRedirected, "failure(2,2)")),
+    case_name::By(&RedirectCase::name));
 
 }  // namespace

@@ -72,6 +72,7 @@ class SessionOrder : public ::testing::TestWithParam<StepsCase> {};
 TEST_P(SessionOrder, StepsResultAndTokenClosed) {
     const StepsCase& c = GetParam();
     for (std::uint32_t flags : {0u, 1u, 2u}) {
+        SCOPED_TRACE(std::string(c.name) + ", flags " + std::to_string(flags));
         RecordingPlatform platform(c.isNt, c.fail);
         const bool result = EndSessionSteps(platform, flags);
         std::string expected = c.steps;
@@ -80,9 +81,9 @@ TEST_P(SessionOrder, StepsResultAndTokenClosed) {
         if (at != std::string::npos) {
             expected.replace(at, request.size(), "request(" + std::to_string(flags) + ")");
         }
-        EXPECT_EQ(platform.steps, expected) << c.name << ", flags " << flags;
-        EXPECT_EQ(result, c.result) << c.name << ", flags " << flags;
-        EXPECT_EQ(platform.openTokens, 0) << c.name << ": token left open, flags " << flags;
+        EXPECT_EQ(platform.steps, expected);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(platform.openTokens, 0) << "token left open";
     }
 }
 

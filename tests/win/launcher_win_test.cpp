@@ -17,6 +17,7 @@
 
 #include "app/command_window.h"
 #include "res/resource.h"
+#include "run/environment_win.h"
 #include "run/launcher.h"
 #include "run/runner_win.h"
 #include "run/session_win.h"
@@ -73,6 +74,10 @@ std::map<std::string, std::string> ReadRecord(const std::string& path, DWORD tim
     }
     std::fclose(file);
     return record;
+}
+
+bool Started(const LaunchResult& result) {
+    return result.status == LaunchStatus::kStarted;
 }
 
 std::string Describe(const std::map<std::string, std::string>& record) {
@@ -330,7 +335,7 @@ TEST_P(LauncherProcess, ProgramWithArgumentsStartsInDirectoryWithShowCommand) {
     const std::string record = dir_ + "\\process.rec";
     const std::string line = "\"" + Recorder() + "\" \"" + record + "\" first  second";
     MessageBoxAnswerer answerer;
-    const bool started = Launcher(line.c_str(), startDir.c_str(), c.show);
+    const bool started = Started(Launcher(line.c_str(), startDir.c_str(), c.show));
     const auto boxes = answerer.Stop();
     EXPECT_TRUE(started);
     EXPECT_EQ(boxes.size(), 0u);
@@ -359,7 +364,7 @@ TEST_F(LauncherTest, EmptyStartDirectoryStartsInTheProgramsOwnDirectory) {
     const std::string record = dir_ + "\\nodir.rec";
     const std::string line = "\"" + Recorder() + "\" \"" + record + "\" x";
     MessageBoxAnswerer answerer;
-    EXPECT_TRUE(Launcher(line.c_str(), "", 1));
+    EXPECT_TRUE(Started(Launcher(line.c_str(), "", 1)));
     EXPECT_EQ(answerer.Stop().size(), 0u);
     const auto seen = ReadRecord(record);
     EXPECT_EQ(seen.count("cwd") ? seen.at("cwd") : "", CurrentDir()) << Describe(seen);
@@ -390,7 +395,7 @@ TEST_P(LauncherDocument, OpensThroughTheShellWithoutProcessCreation) {
     RegisterDocument(shellRecord);
 
     MessageBoxAnswerer answerer;
-    const bool opened = Launcher(document.c_str(), sub_.c_str(), GetParam().show);
+    const bool opened = Started(Launcher(document.c_str(), sub_.c_str(), GetParam().show));
     // Anything process creation started would be running now.
     const auto probes = ProcessesNamed("probe.exe");
     EXPECT_TRUE(opened);
@@ -424,7 +429,7 @@ TEST_F(LauncherTest, ProbeWouldShowProcessCreationWhenTheShellFails) {
     std::string document;
     ASSERT_NO_FATAL_FAILURE(MakeProbeDocument(dir_, &document));
     MessageBoxAnswerer answerer;
-    EXPECT_TRUE(Launcher(document.c_str(), sub_.c_str(), 1));
+    EXPECT_TRUE(Started(Launcher(document.c_str(), sub_.c_str(), 1)));
     EXPECT_EQ(answerer.Stop().size(), 0u);
     const auto seen = ReadRecord(sub_ + "\\X.zrtdoc");
     EXPECT_EQ(seen.count("cmdline") ? seen.at("cmdline") : "", document) << Describe(seen);
@@ -435,7 +440,7 @@ TEST_F(LauncherTest, FolderOpensThroughTheShell) {
     // the shell; it is ended here.
     const std::vector<DWORD> before = ProcessesNamed("explorer.exe");
     MessageBoxAnswerer answerer;
-    const bool opened = Launcher(sub_.c_str(), dir_.c_str(), 1);
+    const bool opened = Started(Launcher(sub_.c_str(), dir_.c_str(), 1));
     const auto boxes = answerer.Stop();
     std::vector<DWORD> started;
     for (DWORD pid : ProcessesNamed("explorer.exe")) {
@@ -461,12 +466,16 @@ struct FailureCase {
 
 class LauncherFailure : public LauncherTest, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(LauncherFailure, OneMessageWithBothCodes) {
+// The launcher shows nothing itself; its codes make the one failure message.
+TEST_P(LauncherFailure, BothCodesMakeOneMessage) {
     const FailureCase& c = GetParam();
+    MessageBoxAnswerer launching;
+    const LaunchResult result = Launcher(c.line, c.startDir, 1);
+    EXPECT_EQ(launching.Stop().size(), 0u) << "line '" << c.line << "'";
+    EXPECT_EQ(result.status, LaunchStatus::kFailed);
     MessageBoxAnswerer answerer;
-    const bool started = Launcher(c.line, c.startDir, 1);
+    ShowLaunchFailure(result.shellCode, result.createCode);
     const auto boxes = answerer.Stop();
-    EXPECT_FALSE(started);
     ASSERT_EQ(boxes.size(), 1u) << "line '" << c.line << "'";
     EXPECT_EQ(boxes[0].caption, "Zantrel");
     EXPECT_EQ(boxes[0].text, c.text) << "line '" << c.line << "'";
@@ -497,22 +506,17 @@ INSTANTIATE_TEST_SUITE_P(
     case_name::Of<FailureCase>());
 
 TEST_F(LauncherTest, ManyLaunchesLeaveNoHandle) {
-    // A failed launch shows its message box: answered, it ends the test instead of waiting
-    // for a person.
-    MessageBoxAnswerer answerer;
-    const auto shown = [&answerer] {
-        const auto seen = answerer.Stop();
-        return seen.empty() ? std::string() : seen.front().text;
-    };
     const std::string line = "\"" + Recorder() + "\" NUL";
-    ASSERT_TRUE(Launcher(line.c_str(), dir_.c_str(), 1));  // first-use allocations
+    ASSERT_TRUE(Started(Launcher(line.c_str(), dir_.c_str(), 1)));  // first-use allocations
     const long before = HandleCount();
     ASSERT_GT(before, 0);
     // Wine's own process creation starts failing after some hundreds of quick starts from one
     // process (seen: launch 849, codes 123 and 1359); a handle left behind by each launch
     // shows just as well in 300.
     for (int i = 0; i < 300; ++i) {
-        ASSERT_TRUE(Launcher(line.c_str(), dir_.c_str(), 1)) << "launch " << i << ": " << shown();
+        const LaunchResult result = Launcher(line.c_str(), dir_.c_str(), 1);
+        ASSERT_TRUE(Started(result))
+            << "launch " << i << ": codes " << result.shellCode << ", " << result.createCode;
         // The children end by themselves; a thousand at once would only measure the machine.
         for (int wait = 0;
              i % 10 == 9 && wait < 3000 && ProcessesNamed("recorder.exe").size() >= 10; ++wait) {
@@ -530,7 +534,7 @@ TEST_F(LauncherTest, ReturnsWhileALongRunningProgramStillRuns) {
     const std::string record = dir_ + "\\long.rec";
     const std::string line = "\"" + Recorder() + "\" \"" + record + "\" wait:" + eventName;
     // The child stays until the event is set, which happens only after Launcher returned.
-    EXPECT_TRUE(Launcher(line.c_str(), dir_.c_str(), 1));
+    EXPECT_TRUE(Started(Launcher(line.c_str(), dir_.c_str(), 1)));
     const auto seen = ReadRecord(record);
     ASSERT_TRUE(seen.count("pid")) << Describe(seen);
     HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(seen.at("pid")));
@@ -541,6 +545,33 @@ TEST_F(LauncherTest, ReturnsWhileALongRunningProgramStillRuns) {
     EXPECT_EQ(WaitForSingleObject(child, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
     CloseHandle(child);
     CloseHandle(release);
+}
+
+// ---------------------------------------------------------------------------------------
+// A variable's value that just fits into 260 bytes or just does not, in letters of one, two
+// and three bytes.
+
+TEST(Environment, ExpansionFitsIn260BytesOrIsRefused) {
+    const struct {
+        const char* letter;
+        int count;
+        bool fits;
+    } cases[] = {{"x", 260, true},         {"x", 261, false},          {"\xC3\xA9", 130, true},
+                 {"\xC3\xA9", 131, false}, {"\xE8\xA1\xA8", 86, true}, {"\xE8\xA1\xA8", 87, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.count) + " letters of " + std::to_string(strlen(c.letter)) +
+                     " bytes");
+        std::string value;
+        for (int i = 0; i < c.count; ++i) {
+            value += c.letter;
+        }
+        ASSERT_TRUE(SetEnvironmentVariableA("ZANTREL_EXPAND_TEST", value.c_str()));
+        char buffer[kTextBuffer];
+        const bool fits = ExpandEnvironment("%ZANTREL_EXPAND_TEST%", buffer, sizeof buffer);
+        EXPECT_EQ(fits, c.fits);
+        EXPECT_EQ(fits ? std::string(buffer) : value, value);
+    }
+    SetEnvironmentVariableA("ZANTREL_EXPAND_TEST", NULL);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -637,7 +668,8 @@ struct WindowRunCase {
     bool existsAfter;
 };
 
-class RunnerWindow : public LauncherTest, public ::testing::WithParamInterface<WindowRunCase> {
+// A plain window with a command box, as the runner's own window.
+class RunnerWindowTest : public LauncherTest {
   protected:
     void SetUp() override {
         LauncherTest::SetUp();
@@ -676,6 +708,9 @@ class RunnerWindow : public LauncherTest, public ::testing::WithParamInterface<W
     }
     HWND window_ = NULL;
 };
+
+class RunnerWindow : public RunnerWindowTest,
+                     public ::testing::WithParamInterface<WindowRunCase> {};
 
 TEST_P(RunnerWindow, RunsTheCommandBox) {
     const WindowRunCase& c = GetParam();
@@ -729,6 +764,45 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowRunCase{"failure, hide", false, false, kAfterHide, true, true},
                       WindowRunCase{"failure, close", false, false, kAfterClose, true, true}),
     case_name::By(&WindowRunCase::name));
+
+// A document whose type has no "runas" verb opens with Ctrl+Shift+Enter as with Enter: no
+// message, and the line in the history.
+TEST_F(RunnerWindowTest, ElevatedDocumentWithoutRunasVerbOpensAsEnterDoes) {
+    const std::string shellRecord = dir_ + "\\shell.rec";
+    RegisterDocument(shellRecord);
+    const std::string document = dir_ + "\\plain.zrtdoc";
+    FILE* file = std::fopen(document.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    g_state.settings.AfterCommand = kAfterStay;
+    SetDlgItemTextA(window_, IDC_COMMAND_BOX, document.c_str());
+    MessageBoxAnswerer answerer;
+    CommandRunner(window_, true);
+    EXPECT_EQ(answerer.Stop().size(), 0u);
+    const auto seen = ReadRecord(shellRecord);
+    EXPECT_EQ(seen.count("cmdline") ? seen.at("cmdline") : "",
+              "\"" + Recorder() + "\" \"" + shellRecord + "\" shell \"" + document + "\"")
+        << Describe(seen);
+    EXPECT_EQ(std::string(g_state.history.Slots[0]), document);
+}
+
+// What is typed or pasted into the command box stops at 260 characters.
+TEST_F(LauncherTest, CommandBoxTakes260Characters) {
+    RegisterCommandWindowClass(GetModuleHandleA(NULL));
+    HWND window = CreateCommandWindow(GetModuleHandleA(NULL));
+    ASSERT_NE(window, nullptr);
+    COMBOBOXINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(GetDlgItem(window, IDC_COMMAND_BOX), &info));
+    const std::string pasted(300, 'x');
+    SendMessageA(info.hwndItem, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pasted.c_str()));
+    EXPECT_EQ(GetWindowTextLengthA(info.hwndItem), 260);
+    DestroyWindow(window);
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {  // the quit message of the window
+    }
+}
 
 // "&Close" from the tray menu while the failure box of the first piece is up: the command
 // window goes, and the second piece is not launched.

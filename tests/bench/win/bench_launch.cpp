@@ -19,6 +19,7 @@
 #include "run/runner.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
+#include "fake_environment.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ bool TimeLaunch(bool throughLauncher, const std::string& line, const char* dir, 
     LARGE_INTEGER t1;
     QueryPerformanceCounter(&t0);
     if (throughLauncher) {
-        if (!Launcher(line.c_str(), dir, SW_SHOWNORMAL)) {
+        if (Launcher(line.c_str(), dir, SW_SHOWNORMAL).status != LaunchStatus::kStarted) {
             return false;
         }
     } else {
@@ -117,7 +118,8 @@ bool TimeLaunch(bool throughLauncher, const std::string& line, const char* dir, 
     return true;
 }
 
-// A host that does nothing but answer: what is left is the runner's own work.
+// A host that does nothing but answer, in an environment without files or variables: what
+// is left is the runner's own work.
 class NullHost final : public RunnerHost {
   public:
     const char* text = "";
@@ -127,18 +129,13 @@ class NullHost final : public RunnerHost {
     void Beep() override {}
     void ShowWaitCursor() override {}
     void RestoreCursor() override {}
-    bool Launch(const char*, const char*, int) override {
+    LaunchResult Launch(const char*, const char*, int, bool) override {
         ++launches;
-        return true;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
-    ElevatedLaunch LaunchElevated(const char*, const char*, const char*, int) override {
+    LaunchResult LaunchElevated(const char*, const char*, const char*, int, bool) override {
         ++launches;
-        return ElevatedLaunch::kStarted;
-    }
-    bool FileExists(const char*) override { return false; }
-    bool ExpandVariables(const char* text, char* buffer, int capacity) override {
-        lstrcpynA(buffer, text, capacity);
-        return true;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
     void ReportLaunchFailure(int, int) override {}
     bool EndSession(std::uint32_t) override { return true; }
@@ -149,17 +146,19 @@ class NullHost final : public RunnerHost {
     void DestroyWindow() override {}
     bool WindowExists() override { return true; }
     void ShowError(const char*, bool) override {}
+    void ShowWarning(const char*) override {}
 };
 
 double RunnerMicroseconds(const char* text, const AliasList& aliases, const Settings& settings) {
     NullHost host;
+    FakeEnvironment environment;
     host.text = text;
     const int rounds = 200000;
     LARGE_INTEGER t0;
     LARGE_INTEGER t1;
     QueryPerformanceCounter(&t0);
     for (int i = 0; i < rounds; ++i) {
-        RunCommandBox(host, aliases, settings);
+        RunCommandBox(host, environment, aliases, settings);
     }
     QueryPerformanceCounter(&t1);
     return Seconds(t0, t1) * 1e6 / rounds;
