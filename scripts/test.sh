@@ -133,6 +133,12 @@ imports_are_system_only() {
         [[ "$allowed" == *" $dll "* ]] || { echo "   not a system DLL: $dll"; return 1; }
     done
 }
+# The ANSI NLS functions read a UTF-8 text through the code page of the locale they are given.
+imports_no_ansi_comparison() {
+    local imports
+    imports=$(x86_64-w64-mingw32-objdump -p "$exe") && [ -n "$imports" ] || return 1
+    ! echo "$imports" | grep -wE 'lstrcmpiA|CompareStringA|LCMapStringA'
+}
 is_gui_program() { x86_64-w64-mingw32-objdump -p "$exe" | grep -E 'Subsystem.*Windows GUI' >/dev/null; }
 builds_for_32_bits() {
     cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
@@ -188,6 +194,7 @@ chm_keywords_lead_to_their_topics() {
 icon_matches_its_pictures() { python3 "$root/tools/make_icon.py" --check; }
 check "executable imports only system DLLs" imports_are_system_only
 check "executable is a GUI program" is_gui_program
+check "executable imports none of lstrcmpiA, CompareStringA, LCMapStringA" imports_no_ansi_comparison
 check "32-bit build compiles" builds_for_32_bits
 check "icon is built from its pictures" icon_matches_its_pictures
 check "licence beside the program, MIT, CR LF" licence_is_mit_with_crlf_line_ends

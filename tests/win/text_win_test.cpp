@@ -1,7 +1,8 @@
 // The comparison without regard to case and the key that indexes it, on Windows: two texts
-// have equal keys exactly when lstrcmpiA calls them equal, so the load and the import find
-// the same duplicates through the key as by comparing with every stored name. The test
-// program carries the program's manifest: texts are UTF-8 here too.
+// have equal keys exactly when the comparison calls them equal, so the load and the import
+// find the same duplicates through the key as by comparing with every stored name; and both
+// hold under any thread locale. The test program carries the program's manifest: texts are
+// UTF-8 here too.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -74,10 +75,10 @@ TEST(NoCaseKey, EqualExactlyWhenTheComparisonSaysEqual) {
     int mismatches = 0;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         for (std::size_t j = 0; j < texts.size(); ++j) {
-            const bool equal = lstrcmpiA(texts[i].c_str(), texts[j].c_str()) == 0;
+            const bool equal = TextEqualNoCase(texts[i].c_str(), texts[j].c_str());
             if (equal != (keys[i] == keys[j]) && ++mismatches <= 10) {
                 ADD_FAILURE() << "'" << Shown(texts[i]) << "' and '" << Shown(texts[j])
-                              << "': lstrcmpiA " << (equal ? "equal" : "different") << ", keys "
+                              << "': compared " << (equal ? "equal" : "different") << ", keys "
                               << (keys[i] == keys[j] ? "equal" : "different");
             }
         }
@@ -109,6 +110,39 @@ TEST(NoCaseKey, AdderRefusesWhatAddAliasRefuses) {
         }
     }
     EXPECT_EQ(bulkResults, singleResults);
+}
+
+// The ANSI comparison functions read a UTF-8 text through the code page of the thread's
+// locale: there "\xC3\x84hre" and "\xC3\xA4HRE" differ, and under Japanese "\xE3\x81\x82" and
+// "\xE3\x81\x84" (two kana) are the same. (Wine's lstrcmpiA keeps to the program's code page;
+// its CompareStringA and LCMapStringA do as Windows does.) The alias list, the keys of its
+// index and the prefixes of the suggestions compare alike under every thread locale.
+TEST(TextEqualNoCase, NamesCompareAlikeUnderAnotherThreadLocale) {
+    const LCID system = GetThreadLocale();
+    const LCID locales[] = {
+        MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT),
+        MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)};
+    const std::string upper = From1252("\xc4hre"), lower = From1252("\xe4HRE");
+    const std::string a = "\xE3\x81\x82", i = "\xE3\x81\x84";
+    for (const LCID locale : locales) {
+        SCOPED_TRACE("thread locale " + std::to_string(locale));
+        ASSERT_NE(locale, system);
+        ASSERT_TRUE(SetThreadLocale(locale));
+        AliasList list;
+        EXPECT_TRUE(AddAlias(list, upper.c_str(), "upper", "", 0));
+        EXPECT_FALSE(AddAlias(list, lower.c_str(), "lower", "", 0));
+        EXPECT_TRUE(AddAlias(list, a.c_str(), "a", "", 0));
+        EXPECT_TRUE(AddAlias(list, i.c_str(), "i", "", 0));
+        for (const auto& [name, command] : {std::pair{lower, "upper"}, std::pair{i, "i"}}) {
+            const AliasRecord* found = FindAlias(list, name.c_str());
+            EXPECT_EQ(found != nullptr ? std::string(found->Command) : "<none>", command);
+        }
+        EXPECT_EQ(Key(upper), Key(lower));
+        EXPECT_NE(Key(a), Key(i));
+        EXPECT_TRUE(TextStartsWithNoCase((upper + "nfeld").c_str(), lower.c_str()));
+        EXPECT_FALSE(TextStartsWithNoCase((a + "x").c_str(), i.c_str()));
+        SetThreadLocale(system);
+    }
 }
 
 }  // namespace
