@@ -191,6 +191,13 @@ bool PrepareCommand(RunnerHost& host, const char* piece, const Arguments* argume
     return InsertArguments(expanded, *arguments, out);
 }
 
+// An alias loaded from an earlier version's registry may hold a command or start directory
+// longer than a line: it is refused as a line that grows too long, never launched cut.
+bool FitsALine(const AliasRecord* alias) {
+    return alias == nullptr || (std::strlen(alias->Command) <= kTextChars &&
+                                std::strlen(alias->StartPath) <= kTextChars);
+}
+
 }  // namespace
 
 const SessionCommandInfo* FindSessionCommand(const char* text) {
@@ -325,7 +332,9 @@ void RunCommandBox(RunnerHost& host, const AliasList& aliases, const Settings& s
     // before it.
     Arguments arguments;
     arguments.text[0] = '\0';
-    bool fits = alias == nullptr || host.ExpandVariables(argumentText, arguments.text, kTextBuffer);
+    bool fits =
+        FitsALine(alias) &&
+        (alias == nullptr || host.ExpandVariables(argumentText, arguments.text, kTextBuffer));
     SplitArguments(arguments);
     const Arguments* inserted = alias != nullptr ? &arguments : nullptr;
     char startDir[kTextBuffer];

@@ -673,6 +673,26 @@ TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
     }
 }
 
+// An alias loaded whole from an earlier version's registry, its command or start directory
+// longer than a line: refused as a line that grows too long, never launched cut.
+TEST(Runner, AliasLongerThanALineLaunchesNothing) {
+    std::string longText;  // 131 characters, 262 bytes
+    for (int i = 0; i < 131; ++i) {
+        longText += "\xC3\xA9";
+    }
+    const std::pair<std::string, std::string> cases[] = {{longText, "D:\\"}, {"a.exe", longText}};
+    for (const auto& [command, startPath] : cases) {
+        Fixture f;
+        {
+            AliasAdder loader(f.aliases, true);
+            ASSERT_TRUE(loader.Add("old", command.c_str(), startPath.c_str(), kStateNormal));
+        }
+        f.Run("old");
+        EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}))
+            << command.size() << " and " << startPath.size() << " bytes";
+    }
+}
+
 // Declined: no second prompt, nothing recorded, the text stays.
 TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
     Fixture f;
