@@ -9,6 +9,7 @@
 #include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
+#include "ui/system_library_win.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ void Shutdown(HWND window) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
     HWND running = FindWindowA("Zantrel", nullptr);
     if (running != nullptr) {
         // This start holds the right to the foreground: hand it to the running instance,
