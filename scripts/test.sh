@@ -213,10 +213,12 @@ wine_prefix "$build/wineprefix-test" || fail_and_end "Wine's dialog fonts (packa
 
 # A test program that waits for ever (on a message box nobody answers, say) is stopped
 # after 20 minutes, naming the test it was in, and counts as failed.
-wine_tests() {  # wine_tests LOG PROGRAM: runs PROGRAM under Wine, its output in LOG
-    timeout 1200 wine "$2" >"$1" 2>&1
+wine_tests() {  # wine_tests LOG PROGRAM [ARGUMENTS...]: runs PROGRAM under Wine, its output in LOG
+    local log=$1
+    shift
+    timeout 1200 wine "$@" >"$log" 2>&1
     local status=$?
-    [ "$status" -eq 124 ] && echo "   stopped after 20 minutes in: $(grep '^\[ RUN' "$1" | tail -1)"
+    [ "$status" -eq 124 ] && echo "   stopped after 20 minutes in: $(grep '^\[ RUN' "$log" | tail -1)"
     return "$status"
 }
 
@@ -243,6 +245,20 @@ echo "== end-to-end tests under Wine"
 wine_tests "$build/e2e-tests.log" "$build/win/bin/zantrel_e2e_tests.exe"
 gtest_counts "end-to-end tests" "$build/e2e-tests.log" $?
 wineserver -k 2>/dev/null; wineserver -w
+
+# The tray icon on a screen of 144 DPI (150 %): a prefix of its own, whose LogPixels is set
+# before its programs start, and the tray test of the end-to-end tests run in it again.
+echo "== the tray icon at 144 DPI, in a prefix of its own"
+test_prefix=$WINEPREFIX
+rm -rf "$build/wineprefix-dpi"
+wine_prefix "$build/wineprefix-dpi"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -k 2>/dev/null; wineserver -w
+ZANTREL_DPI=144 wine_tests "$build/dpi-tests.log" "$build/win/bin/zantrel_e2e_tests.exe" \
+    --gtest_filter='ShellTest.TrayShowsTheIconsOwnImageOfTheSmallIconSize'
+gtest_counts "tray icon at 144 DPI" "$build/dpi-tests.log" $?
+wineserver -k 2>/dev/null; wineserver -w
+export WINEPREFIX=$test_prefix
 
 # "!logoff" really asks Wine to end the session, which ends every program of that Wine
 # server: run it in a prefix (and so a server) of its own and look at the outcome from
