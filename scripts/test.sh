@@ -247,15 +247,15 @@ gtest_counts "end-to-end tests" "$build/e2e-tests.log" $?
 wineserver -k 2>/dev/null; wineserver -w
 
 # The tray icon on a screen of 144 DPI (150 %): a prefix of its own, whose LogPixels is set
-# before its programs start, and the tray test of the end-to-end tests run in it again.
+# before its programs start, and the Win32 test of the tray icon's picture run in it again.
 echo "== the tray icon at 144 DPI, in a prefix of its own"
 test_prefix=$WINEPREFIX
 rm -rf "$build/wineprefix-dpi"
 wine_prefix "$build/wineprefix-dpi"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wineserver -k 2>/dev/null; wineserver -w
-ZANTREL_DPI=144 wine_tests "$build/dpi-tests.log" "$build/win/bin/zantrel_e2e_tests.exe" \
-    --gtest_filter='ShellTest.TrayShowsTheIconsOwnImageOfTheSmallIconSize'
+ZANTREL_DPI=144 wine_tests "$build/dpi-tests.log" "$build/win/bin/zantrel_win_tests.exe" \
+    --gtest_filter='CommandWindowTest.TrayIconIsAnImageOfItsOwnAtTheSmallIconSize'
 gtest_counts "tray icon at 144 DPI" "$build/dpi-tests.log" $?
 wineserver -k 2>/dev/null; wineserver -w
 export WINEPREFIX=$test_prefix

@@ -680,13 +680,10 @@ TEST(Runner, AliasLongerThanALineLaunchesNothing) {
     for (int i = 0; i < 131; ++i) {
         longText += "\xC3\xA9";
     }
-    const std::pair<std::string, std::string> cases[] = {{longText, "D:\\"}, {"a.exe", longText}};
-    for (const auto& [command, startPath] : cases) {
+    for (const auto& [command, startPath] :
+         {std::pair{longText, std::string("D:\\")}, std::pair{std::string("a.exe"), longText}}) {
         Fixture f;
-        {
-            AliasAdder loader(f.aliases, true);
-            ASSERT_TRUE(loader.Add("old", command.c_str(), startPath.c_str(), kStateNormal));
-        }
+        ASSERT_TRUE(AliasAdder(f.aliases, true).Add("old", command.c_str(), startPath.c_str(), 0));
         f.Run("old");
         EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}))
             << command.size() << " and " << startPath.size() << " bytes";
