@@ -28,6 +28,36 @@ void FillTrayRecord(NOTIFYICONDATAA& data, HWND window) {
     data.uID = ID_TRAYICON;
 }
 
+bool AddTrayIcon(HWND window) {
+    NOTIFYICONDATAA data;
+    FillTrayRecord(data, window);
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAYNOTIFY;
+    data.hIcon = g_app.trayIcon;
+    lstrcpynA(data.szTip, "Zantrel", 64);
+    return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+// The waits before each new try when the tray icon could not be added at start-up: about a
+// minute in all. After them only "TaskbarCreated" adds it.
+constexpr UINT kTrayRetryDelays[] = {1000, 2000, 4000, 8000, 15000, 30000};
+constexpr int kTrayRetries = sizeof(kTrayRetryDelays) / sizeof(kTrayRetryDelays[0]);
+int g_trayRetriesMade = kTrayRetries;  // none pending
+
+void OnTrayRetry(HWND window) {
+    KillTimer(window, IDT_TRAY_RETRY);
+    if (!AddTrayIcon(window) && g_trayRetriesMade < kTrayRetries) {
+        SetTimer(window, IDT_TRAY_RETRY, kTrayRetryDelays[g_trayRetriesMade++], nullptr);
+    }
+}
+
+void OnTaskbarCreated(HWND window) {
+    if (AddTrayIcon(window)) {
+        KillTimer(window, IDT_TRAY_RETRY);
+        g_trayRetriesMade = kTrayRetries;
+    }
+}
+
 void ShowAndActivate(HWND window) {
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
@@ -85,6 +115,8 @@ LRESULT OnTimer(HWND window, WPARAM id) {
     if (id == IDT_ATTACH_SUGGESTIONS) {
         KillTimer(window, id);
         AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
+    } else if (id == IDT_TRAY_RETRY) {
+        OnTrayRetry(window);
     }
     return 0;
 }
@@ -117,8 +149,13 @@ LRESULT OnQueryEndSession() {
     return 1;
 }
 
+bool g_windowHidden = false;
+
 LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+    if ((pos->flags & SWP_HIDEWINDOW) != 0) {
+        g_windowHidden = true;
+    }
     // Only a real move counts: with SWP_NOMOVE the record's x and y say nothing.
     if ((pos->flags & SWP_NOMOVE) == 0) {
         g_state.settings.LocX = pos->x;
@@ -235,7 +272,7 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             break;
     }
     if (message == TaskbarCreatedMessage()) {
-        AddTrayIcon(window);
+        OnTaskbarCreated(window);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -250,8 +287,9 @@ bool RegisterCommandWindowClass(HINSTANCE instance) {
     wc.cbWndExtra = DLGWINDOWEXTRA;  // the class serves a dialog template
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANTREL));
-    wc.hIconSm = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_ZANTREL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_ZANTREL), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = "Zantrel";
@@ -275,20 +313,21 @@ HICON LoadTrayIcon(HINSTANCE instance) {
                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
-bool AddTrayIcon(HWND window) {
-    NOTIFYICONDATAA data;
-    FillTrayRecord(data, window);
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = WM_TRAYNOTIFY;
-    data.hIcon = g_app.trayIcon;
-    lstrcpynA(data.szTip, "Zantrel", 64);
-    return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+void ShowTrayIcon(HWND window) {
+    g_trayRetriesMade = 0;
+    OnTrayRetry(window);
 }
 
 void RemoveTrayIcon(HWND window) {
     NOTIFYICONDATAA data;
     FillTrayRecord(data, window);
     Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+bool TakeWindowHidden() {
+    const bool hidden = g_windowHidden;
+    g_windowHidden = false;
+    return hidden;
 }
 
 HMENU CreatePopupMenuItems() {

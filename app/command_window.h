@@ -16,10 +16,17 @@ HWND CreateCommandWindow(HINSTANCE instance);
 // large one). Start-up loads it into g_app.trayIcon once; shutdown destroys it.
 HICON LoadTrayIcon(HINSTANCE instance);
 
-// Adds the tray icon of `window` with the picture in g_app.trayIcon, at start-up and again
-// for each "TaskbarCreated"; removes it.
-bool AddTrayIcon(HWND window);
+// Adds the tray icon of `window` with the picture in g_app.trayIcon at start-up. Where the
+// notification area is not ready (a start at logon, before the taskbar), the program runs
+// on without it and without a word: the icon is added when "TaskbarCreated" arrives, and
+// meanwhile tried again a few times over the first minute (one timer at a time, none once
+// it is there or the tries are over). Every "TaskbarCreated" adds it again.
+void ShowTrayIcon(HWND window);
 void RemoveTrayIcon(HWND window);
+
+// True once after each time the command window was hidden: the message loop then trims the
+// working set.
+bool TakeWindowHidden();
 
 // The tray menu with its six items, "&Open" the default; null on failure.
 HMENU CreatePopupMenuItems();

@@ -9,6 +9,7 @@
 #include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
+#include "ui/system_library_win.h"
 
 namespace {
 
@@ -43,20 +44,44 @@ void FinishStartup(HWND window) {
     }
 }
 
+// Hands every page of the process back to the system; they come back as they are used.
+void TrimWorkingSet() {
+    SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+// A second without messages after some: the program is idle again.
+constexpr DWORD kQuietMs = 1000;
+
 // The loop is the wide one: typed characters stay UTF-16 until the controls, which keep
 // them as they are (an ANSI loop would pass them through a code page of the keyboard on the
 // way, under Wine at least). The program still reads and writes all texts with the ...A
 // functions, in its own code page.
+//
+// Idle most of the time, the program holds almost no memory: the working set is trimmed
+// when the window has been hidden, and once after a quiet second following any message.
+// Typing does not fault the code back in at every key, and an idle program is never woken:
+// the wait for the quiet second is the wait for the next message.
 int RunMessageLoop(HWND window) {
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    bool busy = false;  // messages came since the last trim
+    for (;;) {
+        if (busy && MsgWaitForMultipleObjectsEx(0, nullptr, kQuietMs, QS_ALLINPUT,
+                                                MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT) {
+            TrimWorkingSet();
+            busy = false;
+        }
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+            break;
+        }
         if (!IsDialogMessageW(window, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        // Idle most of the time: hand every page back to the system.
-        SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1),
-                                 static_cast<SIZE_T>(-1));
+        busy = true;
+        if (TakeWindowHidden()) {
+            TrimWorkingSet();
+            busy = false;
+        }
     }
     return static_cast<int>(msg.wParam);
 }
@@ -81,6 +106,7 @@ void Shutdown(HWND window) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
     HWND running = FindWindowA("Zantrel", nullptr);
     if (running != nullptr) {
         // This start holds the right to the foreground: hand it to the running instance,
@@ -108,12 +134,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_app.window = window;
 
     g_app.trayIcon = LoadTrayIcon(instance);
-    if (!AddTrayIcon(window)) {
-        ShowStartupError(window, "Error creating System Tray icon.");
-        DestroyWindow(window);
-        DestroyIcon(g_app.trayIcon);
-        return 0;
-    }
+    ShowTrayIcon(window);
     FinishStartup(window);
 
     const int exitCode = RunMessageLoop(window);

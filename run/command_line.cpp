@@ -335,17 +335,26 @@ int ShowCommandFor(std::uint32_t windowState) {
     }
 }
 
+bool FitsALine(const char* text) {
+    return std::strlen(text) <= static_cast<std::size_t>(kTextChars);
+}
+
 }  // namespace
 
 LineProblem PrepareCommandLine(RunnerEnvironment& environment, const AliasList& aliases,
                                const char* defaultStartPath, const char* entered, bool elevated,
                                CommandLine& line) {
-    if (std::strlen(entered) > static_cast<std::size_t>(kTextChars)) {
+    if (!FitsALine(entered)) {
         return LineProblem::kTooLong;
     }
     const char* argumentText = "";
     const AliasRecord* alias = FindLineAlias(aliases, entered, &argumentText);
     const char* source = alias != nullptr ? alias->Command : entered;
+    // An alias loaded from an earlier version's registry may hold a command or start folder
+    // longer than a line: it is refused as a line too long, never launched cut.
+    if (alias != nullptr && (!FitsALine(alias->Command) || !FitsALine(alias->StartPath))) {
+        return LineProblem::kTooLong;
+    }
     line.fromAlias = alias != nullptr;
     line.showCommand = alias != nullptr ? ShowCommandFor(alias->WindowState) : kShowNormal;
 

@@ -133,6 +133,12 @@ imports_are_system_only() {
         [[ "$allowed" == *" $dll "* ]] || { echo "   not a system DLL: $dll"; return 1; }
     done
 }
+# The ANSI NLS functions read a UTF-8 text through the code page of the locale they are given.
+imports_no_ansi_comparison() {
+    local imports
+    imports=$(x86_64-w64-mingw32-objdump -p "$exe") && [ -n "$imports" ] || return 1
+    ! echo "$imports" | grep -wE 'lstrcmpiA|CompareStringA|LCMapStringA'
+}
 is_gui_program() { x86_64-w64-mingw32-objdump -p "$exe" | grep -E 'Subsystem.*Windows GUI' >/dev/null; }
 builds_for_32_bits() {
     cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
@@ -188,6 +194,7 @@ chm_keywords_lead_to_their_topics() {
 icon_matches_its_pictures() { python3 "$root/tools/make_icon.py" --check; }
 check "executable imports only system DLLs" imports_are_system_only
 check "executable is a GUI program" is_gui_program
+check "executable imports none of lstrcmpiA, CompareStringA, LCMapStringA" imports_no_ansi_comparison
 check "32-bit build compiles" builds_for_32_bits
 check "icon is built from its pictures" icon_matches_its_pictures
 check "licence beside the program, MIT, CR LF" licence_is_mit_with_crlf_line_ends
@@ -206,10 +213,12 @@ wine_prefix "$build/wineprefix-test" || fail_and_end "Wine's dialog fonts (packa
 
 # A test program that waits for ever (on a message box nobody answers, say) is stopped
 # after 20 minutes, naming the test it was in, and counts as failed.
-wine_tests() {  # wine_tests LOG PROGRAM: runs PROGRAM under Wine, its output in LOG
-    timeout 1200 wine "$2" >"$1" 2>&1
+wine_tests() {  # wine_tests LOG PROGRAM [ARGUMENTS...]: runs PROGRAM under Wine, its output in LOG
+    local log=$1
+    shift
+    timeout 1200 wine "$@" >"$log" 2>&1
     local status=$?
-    [ "$status" -eq 124 ] && echo "   stopped after 20 minutes in: $(grep '^\[ RUN' "$1" | tail -1)"
+    [ "$status" -eq 124 ] && echo "   stopped after 20 minutes in: $(grep '^\[ RUN' "$log" | tail -1)"
     return "$status"
 }
 
@@ -236,6 +245,20 @@ echo "== end-to-end tests under Wine"
 wine_tests "$build/e2e-tests.log" "$build/win/bin/zantrel_e2e_tests.exe"
 gtest_counts "end-to-end tests" "$build/e2e-tests.log" $?
 wineserver -k 2>/dev/null; wineserver -w
+
+# The tray icon on a screen of 144 DPI (150 %): a prefix of its own, whose LogPixels is set
+# before its programs start, and the Win32 test of the tray icon's picture run in it again.
+echo "== the tray icon at 144 DPI, in a prefix of its own"
+test_prefix=$WINEPREFIX
+rm -rf "$build/wineprefix-dpi"
+wine_prefix "$build/wineprefix-dpi"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -k 2>/dev/null; wineserver -w
+ZANTREL_DPI=144 wine_tests "$build/dpi-tests.log" "$build/win/bin/zantrel_win_tests.exe" \
+    --gtest_filter='CommandWindowTest.TrayIconIsAnImageOfItsOwnAtTheSmallIconSize'
+gtest_counts "tray icon at 144 DPI" "$build/dpi-tests.log" $?
+wineserver -k 2>/dev/null; wineserver -w
+export WINEPREFIX=$test_prefix
 
 # "!logoff" really asks Wine to end the session, which ends every program of that Wine
 # server: run it in a prefix (and so a server) of its own and look at the outcome from

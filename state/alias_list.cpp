@@ -8,17 +8,24 @@ AliasList::~AliasList() {
 
 namespace {
 
-// A new record after `last`, the texts cut to their fields; null without memory.
+// The room that the texts of an alias may take: the limits, or the whole record.
+struct Room {
+    std::size_t name, text;
+};
+constexpr Room kLimits = {kNameBuffer, kTextBuffer};
+constexpr Room kWhole = {kStoredNameBuffer, kStoredTextBuffer};
+
+// A new record after `last`, the texts cut to `room`; null without memory.
 AliasRecord* Append(AliasRecord* last, const char* name, const char* command, const char* startPath,
-                    std::uint32_t windowState) {
+                    std::uint32_t windowState, Room room) {
     // calloc leaves both links empty.
     AliasRecord* record = static_cast<AliasRecord*>(std::calloc(1, sizeof(AliasRecord)));
     if (record == nullptr) {
         return nullptr;
     }
-    CopyText(record->Name, name, sizeof(record->Name));
-    CopyText(record->Command, command, sizeof(record->Command));
-    CopyText(record->StartPath, startPath, sizeof(record->StartPath));
+    CopyText(record->Name, name, room.name);
+    CopyText(record->Command, command, room.text);
+    CopyText(record->StartPath, startPath, room.text);
     record->WindowState = windowState;
     record->Prev = last;
     last->Next = record;
@@ -41,10 +48,8 @@ bool NameHash(const char* name, std::uint32_t* hash) {
     return true;
 }
 
-}  // namespace
-
-bool AddAlias(AliasList& list, const char* name, const char* command, const char* startPath,
-              std::uint32_t windowState) {
+bool AddWalking(AliasList& list, const char* name, const char* command, const char* startPath,
+                std::uint32_t windowState, Room room) {
     // One walk does both: the duplicate test, which sees the whole name before it is cut
     // to 16 characters, and the search for the last record (the sentinel when empty).
     AliasRecord* last = &list.Sentinel;
@@ -54,13 +59,20 @@ bool AddAlias(AliasList& list, const char* name, const char* command, const char
             return false;
         }
     }
-    return Append(last, name, command, startPath, windowState) != nullptr;
+    return Append(last, name, command, startPath, windowState, room) != nullptr;
+}
+
+}  // namespace
+
+bool AddAlias(AliasList& list, const char* name, const char* command, const char* startPath,
+              std::uint32_t windowState) {
+    return AddWalking(list, name, command, startPath, windowState, kLimits);
 }
 
 bool AliasAdder::useIndex = true;
 
-AliasAdder::AliasAdder(AliasList& list)
-    : list_(list), last_(&list.Sentinel), slots_(nullptr), capacity_(0), used_(0) {
+AliasAdder::AliasAdder(AliasList& list, bool whole)
+    : list_(list), whole_(whole), last_(&list.Sentinel), slots_(nullptr), capacity_(0), used_(0) {
     bool indexed = useIndex && Grow();
     while (last_->Next != nullptr) {
         last_ = last_->Next;
@@ -124,7 +136,7 @@ bool AliasAdder::Add(const char* name, const char* command, const char* startPat
     std::uint32_t hash = 0;
     if (capacity_ == 0 || !NameHash(name, &hash)) {
         // No index, or a name without a key: the walk of AddAlias, from the known end on.
-        if (!AddAlias(list_, name, command, startPath, windowState)) {
+        if (!AddWalking(list_, name, command, startPath, windowState, whole_ ? kWhole : kLimits)) {
             return false;
         }
         while (last_->Next != nullptr) {
@@ -142,7 +154,8 @@ bool AliasAdder::Add(const char* name, const char* command, const char* startPat
             return false;
         }
     }
-    AliasRecord* record = Append(last_, name, command, startPath, windowState);
+    AliasRecord* record =
+        Append(last_, name, command, startPath, windowState, whole_ ? kWhole : kLimits);
     if (record == nullptr) {
         return false;
     }

@@ -7,10 +7,12 @@
 #include "state/session_commands.h"
 #include "state/text.h"
 
+// The texts have room for what the registry holds (kStoredNameBuffer, kStoredTextBuffer):
+// an alias loaded from an earlier version's registry keeps its texts whole.
 struct AliasRecord {
-    char Name[kNameBuffer];
-    char Command[kTextBuffer];
-    char StartPath[kTextBuffer];
+    char Name[kStoredNameBuffer];
+    char Command[kStoredTextBuffer];
+    char StartPath[kStoredTextBuffer];
     std::uint32_t WindowState;  // 0 Normal, 1 Maximized, 2 Minimized; others kept as they are
     AliasRecord* Next;          // owning: a record owns its successor
     AliasRecord* Prev;          // the previous record, or the sentinel for the first alias
@@ -39,9 +41,11 @@ bool AddAlias(AliasList& list, const char* name, const char* command, const char
 // list's names (by NoCaseKey, each match confirmed by the full comparison) instead of
 // walking the whole list. The index exists only as long as this object; meanwhile the list
 // must not change in any other way. Without memory for the index it walks, as AddAlias does.
+// `whole` (the registry load) keeps the texts as they come, up to the record's room, instead
+// of cutting them to 16, 260 and 260 characters.
 class AliasAdder {
   public:
-    explicit AliasAdder(AliasList& list);
+    explicit AliasAdder(AliasList& list, bool whole = false);
     ~AliasAdder();
     AliasAdder(const AliasAdder&) = delete;
     AliasAdder& operator=(const AliasAdder&) = delete;
@@ -63,6 +67,7 @@ class AliasAdder {
     void Drop();
 
     AliasList& list_;
+    bool whole_;
     AliasRecord* last_;
     Slot* slots_;
     std::size_t capacity_;  // a power of two, or 0 when there is no index

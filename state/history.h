@@ -6,8 +6,10 @@
 
 constexpr int kHistorySlots = 20;
 
+// A slot has room for an entry as the registry holds it (kStoredTextBuffer): an entry loaded
+// from an earlier version's registry keeps its text whole.
 struct CommandHistory {
-    char Slots[kHistorySlots][kTextBuffer];
+    char Slots[kHistorySlots][kStoredTextBuffer];
 };
 
 // Puts `text` (cut to 260 characters) into slot 0 and moves the others down one slot,

@@ -41,20 +41,22 @@ void AppendText(char* target, const char* text, std::size_t capacity) {
     CopyText(target + used, text, capacity - used);
 }
 
-// Reads a text value of any type into `target` (capacity bytes, terminator included).
-// The value must fit the buffer; it ends at its first NUL or at its size, and a value that
-// fills the whole buffer without a NUL loses its last byte to the terminator. The program's
-// texts are UTF-8 where Windows allows it, and two cases keep what was stored before:
-// - A value of more bytes fits when it has no more characters than the buffer holds bytes
+// Reads a text value of any type into `target` (`room` bytes), for a field of `capacity`
+// bytes (terminator included). The value must fit the field; it ends at its first NUL or at
+// its size, and a value that fills the whole field without a NUL loses its last byte to the
+// terminator. The program's texts are UTF-8 where Windows allows it, and two cases keep
+// what was stored before:
+// - A value of more bytes fits when it has no more characters than the field holds bytes
 //   (the terminator not counted): a text stored in a legacy code page, one byte a
-//   character, may take more bytes when it reads back as UTF-8. It is cut between
-//   characters to what the buffer holds, and the aliases after a long name still load.
+//   character, takes more bytes when it reads back as UTF-8. It is kept whole where `room`
+//   has space for it (the aliases and the history, so that no two names become one and no
+//   command is cut), else cut between characters to `room`.
 // - A value whose bytes are not UTF-8 (data of another type) holds bytes of the legacy
 //   code page, one a character, and is converted, so that no text the program holds is
 //   ever invalid.
 // On failure `target` is left as it was.
 bool ReadText(Registry& registry, RegKey key, const char* name, char* target,
-              std::uint32_t capacity) {
+              std::uint32_t capacity, std::uint32_t room) {
     char buffer[kMaxCharBytes * kTextChars + 2];  // room for a terminator after the longest
     if (capacity > kTextBuffer) {
         capacity = kTextBuffer;
@@ -73,11 +75,17 @@ bool ReadText(Registry& registry, RegKey key, const char* name, char* target,
     }
     buffer[size] = '\0';
     if (legacy) {
-        LegacyToUtf8(buffer, std::strlen(buffer), target, capacity);
+        LegacyToUtf8(buffer, std::strlen(buffer), target, room);
     } else {
-        CopyText(target, buffer, capacity);
+        CopyText(target, buffer, room);
     }
     return true;
+}
+
+// A field read to its own size.
+bool ReadText(Registry& registry, RegKey key, const char* name, char* target,
+              std::uint32_t capacity) {
+    return ReadText(registry, key, name, target, capacity, capacity);
 }
 
 // Reads a little-endian number of at most `width` bytes (1, 2 or 4). A shorter value is
@@ -107,7 +115,7 @@ bool WriteNumber(Registry& registry, RegKey key, const char* name, RegType type,
 // Writes the text with its terminator, cut to capacity - 1 characters.
 bool WriteText(Registry& registry, RegKey key, const char* name, const char* text,
                std::uint32_t capacity) {
-    char buffer[kTextBuffer];
+    char buffer[kStoredTextBuffer];
     if (capacity > sizeof(buffer)) {
         capacity = sizeof(buffer);
     }
@@ -140,25 +148,26 @@ void LoadSettings(Registry& registry, RegKey key, Settings& settings) {
     ReadText(registry, key, "StartPath", settings.StartPath, sizeof(settings.StartPath));
 }
 
-// Aliases A0, A1, ... until the first name that is missing or does not fit.
+// Aliases A0, A1, ... until the first name that is missing or does not fit. Their texts are
+// taken whole, as they are stored.
 void LoadAliases(Registry& registry, RegKey key, AliasList& aliases) {
-    AliasAdder adder(aliases);
+    AliasAdder adder(aliases, true);
     for (int index = 0;; ++index) {
         char valueName[16];
-        char name[kNameBuffer];
+        char name[kStoredNameBuffer];
         ValueName(valueName, 'A', index);
-        if (!ReadText(registry, key, valueName, name, sizeof(name))) {
+        if (!ReadText(registry, key, valueName, name, kNameBuffer, sizeof(name))) {
             return;
         }
         // Each alias starts from empty texts and Normal: a value that is missing or too
         // long leaves that field empty, never another alias's text.
-        char command[kTextBuffer] = "";
-        char startPath[kTextBuffer] = "";
+        char command[kStoredTextBuffer] = "";
+        char startPath[kStoredTextBuffer] = "";
         std::uint32_t windowState = kStateNormal;
         ValueName(valueName, 'C', index);
-        ReadText(registry, key, valueName, command, sizeof(command));
+        ReadText(registry, key, valueName, command, kTextBuffer, sizeof(command));
         ValueName(valueName, 'P', index);
-        ReadText(registry, key, valueName, startPath, sizeof(startPath));
+        ReadText(registry, key, valueName, startPath, kTextBuffer, sizeof(startPath));
         ValueName(valueName, 'W', index);
         ReadNumber(registry, key, valueName, 4, &windowState);
         // A name already loaded is skipped.
@@ -170,7 +179,8 @@ void LoadHistory(Registry& registry, RegKey key, CommandHistory& history) {
     for (int slot = 0; slot < kHistorySlots; ++slot) {
         char valueName[16];
         ValueName(valueName, '\0', slot);
-        if (!ReadText(registry, key, valueName, history.Slots[slot], sizeof(history.Slots[slot]))) {
+        if (!ReadText(registry, key, valueName, history.Slots[slot], kTextBuffer,
+                      sizeof(history.Slots[slot]))) {
             return;
         }
     }
@@ -210,14 +220,16 @@ AliasesWritten SaveAliases(Registry& registry, RegKey key, const AliasList& alia
          record = record->Next, ++written.count) {
         char valueName[16];
         ValueName(valueName, 'C', written.count);
-        written.fields &= WriteText(registry, key, valueName, record->Command, kTextBuffer);
+        written.fields &=
+            WriteText(registry, key, valueName, record->Command, sizeof(record->Command));
         ValueName(valueName, 'P', written.count);
-        written.fields &= WriteText(registry, key, valueName, record->StartPath, kTextBuffer);
+        written.fields &=
+            WriteText(registry, key, valueName, record->StartPath, sizeof(record->StartPath));
         ValueName(valueName, 'W', written.count);
         written.fields &=
             WriteNumber(registry, key, valueName, RegType::Dword, 4, record->WindowState);
         ValueName(valueName, 'A', written.count);
-        if (!WriteText(registry, key, valueName, record->Name, kNameBuffer)) {
+        if (!WriteText(registry, key, valueName, record->Name, sizeof(record->Name))) {
             written.names = false;
             break;
         }
@@ -296,8 +308,8 @@ bool RemoveOtherAliasValues(Registry& registry, RegKey key, const AliasesWritten
     char end[16];
     ValueName(end, 'A', written.count);
     bool failed = !registry.DeleteValue(key, end);
-    char name[kNameBuffer];
-    if (failed && ReadText(registry, key, end, name, sizeof(name))) {
+    char name[kStoredNameBuffer];
+    if (failed && ReadText(registry, key, end, name, kNameBuffer, sizeof(name))) {
         return false;  // the old alias there still loads: keep its fields with it
     }
     for (int walk = 0; walk < 3; ++walk) {
@@ -320,7 +332,8 @@ bool SaveHistory(Registry& registry, RegKey key, const CommandHistory& history) 
     for (int slot = 0; slot < kHistorySlots; ++slot) {
         char valueName[16];
         ValueName(valueName, '\0', slot);
-        saved &= WriteText(registry, key, valueName, history.Slots[slot], kTextBuffer);
+        saved &=
+            WriteText(registry, key, valueName, history.Slots[slot], sizeof(history.Slots[slot]));
     }
     return saved;
 }

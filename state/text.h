@@ -13,6 +13,13 @@ constexpr int kTextChars = 260;              // longest command line, path or hi
 constexpr int kTextBuffer = kTextChars + 1;
 constexpr int kMaxCharBytes = 4;  // the longest UTF-8 sequence
 
+// Room for a name or text as the registry holds it, read whole: what an earlier version
+// wrote in a legacy code page, one byte a character, takes up to four bytes a character as
+// UTF-8. The alias records and the history slots keep such texts unchanged; what is typed,
+// edited or imported is still cut to the limits above.
+constexpr int kStoredNameBuffer = kMaxCharBytes * kNameChars + 1;
+constexpr int kStoredTextBuffer = kMaxCharBytes * kTextChars + 1;
+
 // True when texts are UTF-8: natively always; on Windows when the program's code page is
 // UTF-8 (GetACP() is 65001, Windows 10 version 1903 and later).
 bool TextIsUtf8();
@@ -63,16 +70,18 @@ std::size_t LegacyToUtf8(const char* text, std::size_t length, char* target, std
 // Exact comparison, letter case included.
 bool TextEqual(const char* a, const char* b);
 
-// Comparison without regard to letter case. On Windows this is lstrcmpiA (the user's
-// locale); the native build folds ASCII letters.
+// Comparison without regard to letter case. On Windows the texts are compared in UTF-16
+// as lstrcmpiW compares them (CompareStringEx in the user's locale with NORM_IGNORECASE);
+// the native build folds ASCII letters.
 bool TextEqualNoCase(const char* a, const char* b);
 
-// True when `text` begins with `prefix`, compared as TextEqualNoCase compares.
+// True when `text` begins with `prefix`, compared as TextEqualNoCase compares: the first
+// characters of `text`, as many as `prefix` has.
 bool TextStartsWithNoCase(const char* text, const char* prefix);
 
 // A key for TextEqualNoCase: two texts that compare equal have equal keys, so a search can
 // look a text up by its key and compare only the texts whose keys match. Natively the ASCII
-// fold; on Windows the sort key by which lstrcmpiA compares (LCMapStringA with
-// LCMAP_SORTKEY | NORM_IGNORECASE in the thread's locale). Writes at most `capacity` bytes
+// fold; on Windows the sort key by which TextEqualNoCase compares (LCMapStringEx with
+// LCMAP_SORTKEY | NORM_IGNORECASE in the user's locale). Writes at most `capacity` bytes
 // to `key` and returns how many, or 0 when no key could be made.
 std::size_t NoCaseKey(const char* text, unsigned char* key, std::size_t capacity);

@@ -2,22 +2,104 @@
 
 #include <windows.h>
 
+namespace {
+
+// A text of the program's code page in UTF-16, for the NLS functions: their ANSI forms read
+// the text through the code page of the locale they are given, never through the program's
+// own UTF-8. Short texts (names, lines, history entries) stay on the stack.
+class WideText {
+  public:
+    explicit WideText(const char* text) {
+        const int bytes = lstrlenA(text);
+        // One unit at most for each byte, and the terminator.
+        units_ = bytes < kInline
+                     ? inline_
+                     : static_cast<WCHAR*>(HeapAlloc(
+                           GetProcessHeap(), 0, sizeof(WCHAR) * (static_cast<SIZE_T>(bytes) + 1)));
+        if (units_ == nullptr) {
+            return;
+        }
+        length_ = bytes == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text, bytes, units_, bytes);
+        units_[length_] = L'\0';
+        valid_ = bytes == 0 || length_ > 0;
+    }
+    ~WideText() {
+        if (units_ != inline_ && units_ != nullptr) {
+            HeapFree(GetProcessHeap(), 0, units_);
+        }
+    }
+    WideText(const WideText&) = delete;
+    WideText& operator=(const WideText&) = delete;
+
+    bool Valid() const { return valid_; }
+    const WCHAR* Units() const { return units_; }
+    int Length() const { return length_; }
+
+    // The number of units that the first `characters` characters take (surrogate pairs are
+    // one character), or -1 when the text has fewer characters.
+    int UnitsOf(int characters) const {
+        int at = 0;
+        for (; characters > 0 && at < length_; --characters) {
+            at += IS_HIGH_SURROGATE(units_[at]) && at + 1 < length_ ? 2 : 1;
+        }
+        return characters == 0 ? at : -1;
+    }
+    int Characters() const {
+        int count = 0;
+        for (int at = 0; at < length_; ++at) {
+            count +=
+                IS_LOW_SURROGATE(units_[at]) && at > 0 && IS_HIGH_SURROGATE(units_[at - 1]) ? 0 : 1;
+        }
+        return count;
+    }
+
+  private:
+    static constexpr int kInline = kStoredTextBuffer;
+    WCHAR inline_[kInline];
+    WCHAR* units_ = nullptr;
+    int length_ = 0;
+    bool valid_ = false;
+};
+
+// As lstrcmpiW compares: the user's locale, letter case ignored.
+constexpr DWORD kNoCaseFlags = NORM_IGNORECASE;
+
+bool EqualNoCase(const WCHAR* a, int aLength, const WCHAR* b, int bLength) {
+    return CompareStringEx(LOCALE_NAME_USER_DEFAULT, kNoCaseFlags, a, aLength, b, bLength, nullptr,
+                           nullptr, 0) == CSTR_EQUAL;
+}
+
+}  // namespace
+
 bool TextEqualNoCase(const char* a, const char* b) {
-    return lstrcmpiA(a, b) == 0;
+    const WideText wideA(a);
+    const WideText wideB(b);
+    return wideA.Valid() && wideB.Valid() && EqualNoCase(wideA.Units(), -1, wideB.Units(), -1);
 }
 
 bool TextStartsWithNoCase(const char* text, const char* prefix) {
-    // The same locale and flags as lstrcmpiA, over the first characters of `text`.
-    const int length = lstrlenA(prefix);
-    return lstrlenA(text) >= length && CompareStringA(GetThreadLocale(), NORM_IGNORECASE, text,
-                                                      length, prefix, length) == CSTR_EQUAL;
+    // The first characters of `text`, as many as `prefix` has.
+    const WideText wideText(text);
+    const WideText widePrefix(prefix);
+    if (!wideText.Valid() || !widePrefix.Valid()) {
+        return false;
+    }
+    const int units = wideText.UnitsOf(widePrefix.Characters());
+    return widePrefix.Length() == 0 ||
+           (units > 0 &&
+            EqualNoCase(wideText.Units(), units, widePrefix.Units(), widePrefix.Length()));
 }
 
 std::size_t NoCaseKey(const char* text, unsigned char* key, std::size_t capacity) {
-    // The same locale and flags as lstrcmpiA: its comparison is that of these sort keys.
+    // The locale and flags of TextEqualNoCase: its comparison is that of these sort keys.
+    const WideText wide(text);
+    if (!wide.Valid()) {
+        return 0;
+    }
     const int size = capacity > 0x7fffffff ? 0x7fffffff : static_cast<int>(capacity);
-    const int written = LCMapStringA(GetThreadLocale(), LCMAP_SORTKEY | NORM_IGNORECASE, text, -1,
-                                     reinterpret_cast<char*>(key), size);
+    const int written =
+        LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNoCaseFlags, wide.Units(), -1,
+                      reinterpret_cast<LPWSTR>(key), size, nullptr, nullptr, 0);
     return written > 0 ? static_cast<std::size_t>(written) : 0;
 }
 

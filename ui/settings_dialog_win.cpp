@@ -54,7 +54,7 @@ std::int32_t CheckedAfterCommand(HWND dialog) {
     return kAfterStay;  // the identifier of the "Stay" button
 }
 
-// The name of the selected alias into `name` (kNameBuffer characters); false, having told
+// The name of the selected alias into `name` (kStoredNameBuffer bytes); false, having told
 // the user, when nothing is selected.
 bool SelectedAliasName(HWND dialog, char* name) {
     HWND list = GetDlgItem(dialog, IDC_ALIAS_LIST);
@@ -67,13 +67,13 @@ bool SelectedAliasName(HWND dialog, char* name) {
     // told may be more than the text takes (it allows for the conversion from UTF-16), so
     // the text is read into room for that length and measured afterwards.
     const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
-    char text[kMaxCharBytes * kNameBuffer] = "";
+    char text[kMaxCharBytes * kStoredNameBuffer] = "";
     if (length == LB_ERR || length >= static_cast<LRESULT>(sizeof(text)) ||
         SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text)) == LB_ERR ||
-        lstrlenA(text) >= kNameBuffer) {
+        lstrlenA(text) >= kStoredNameBuffer) {
         return false;
     }
-    CopyText(name, text, kNameBuffer);
+    CopyText(name, text, kStoredNameBuffer);
     return true;
 }
 
@@ -134,7 +134,7 @@ void OnNew(HWND dialog) {
 }
 
 void OnEdit(HWND dialog) {
-    char name[kNameBuffer];
+    char name[kStoredNameBuffer];
     if (!SelectedAliasName(dialog, name)) {
         return;
     }
@@ -145,11 +145,11 @@ void OnEdit(HWND dialog) {
 }
 
 void OnDelete(HWND dialog) {
-    char name[kNameBuffer];
+    char name[kStoredNameBuffer];
     if (!SelectedAliasName(dialog, name)) {
         return;
     }
-    char question[64 + kNameBuffer];
+    char question[64 + kStoredNameBuffer];
     wsprintfA(question, "Are you sure you want to delete the alias \"%s\" ?", name);
     if (!AskYesNo(dialog, question)) {
         return;

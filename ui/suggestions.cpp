@@ -29,6 +29,9 @@ bool AddSuggestion(Suggestions& list, const char* text) {
     if (list.count == kMaxSuggestions) {
         return false;
     }
+    if (std::strlen(text) > static_cast<std::size_t>(kTextChars)) {
+        return true;  // a history entry of an earlier version, longer than a line: never cut
+    }
     for (int i = 0; i < list.count; ++i) {
         if (TextEqualNoCase(list.items[i], text)) {
             return true;

@@ -15,8 +15,8 @@ struct Suggestions {
     char items[kMaxSuggestions][kTextBuffer];
 };
 
-// Adds `text` unless the list holds it already (without regard to letter case) or is full.
-// False once the list is full.
+// Adds `text` unless the list holds it already (without regard to letter case), is full, or
+// `text` is longer than a line (260 characters). False once the list is full.
 bool AddSuggestion(Suggestions& list, const char* text);
 
 // Empties `list`, then adds the alias names in list order and the history entries from the

@@ -16,3 +16,32 @@ HMODULE LoadSystemLibrary(const char* name) {
     lstrcpyA(path + length + 1, name);
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+namespace {
+
+// A function of kernel32 that older versions of Windows lack; null there.
+template <typename Function>
+Function KernelFunction(const char* name) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel == nullptr
+               ? nullptr
+               : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+}
+
+}  // namespace
+
+void RestrictLibrarySearch() {
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
+    typedef BOOL(WINAPI * SetSearchPathModeFunction)(DWORD);
+    const auto setDefaultDllDirectories =
+        KernelFunction<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
+    if (setDefaultDllDirectories != nullptr &&
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        return;
+    }
+    SetDllDirectoryA("");
+    const auto setSearchPathMode = KernelFunction<SetSearchPathModeFunction>("SetSearchPathMode");
+    if (setSearchPathMode != nullptr) {
+        setSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
+    }
+}

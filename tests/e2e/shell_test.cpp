@@ -11,6 +11,46 @@ namespace {
 constexpr WORD kOpen = 2001;
 constexpr WORD kClose = 2002;
 
+// A notification area not ready yet, as at logon: a window of the class to which
+// Shell_NotifyIcon sends, made after the shell's own and so found first. It refuses icons
+// until g_trayAccepts is set; a thread of its own answers while the test waits.
+volatile LONG g_trayAdds = 0;
+volatile bool g_trayAccepts = false;
+
+LRESULT CALLBACK UnreadyTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_COPYDATA) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    const bool add = reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == NIM_ADD;
+    return add ? (InterlockedIncrement(&g_trayAdds), g_trayAccepts) : TRUE;
+}
+
+DWORD WINAPI RunUnreadyTray(void*) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = UnreadyTrayProc;
+    wc.lpszClassName = "Shell_TrayWnd";
+    RegisterClassA(&wc);
+    HWND tray = CreateWindowExA(0, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                nullptr, nullptr, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&msg);
+    }
+    DestroyWindow(tray);
+    UnregisterClassA(wc.lpszClassName, nullptr);
+    return 0;
+}
+
+struct UnreadyTray {
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, RunUnreadyTray, nullptr, 0, &id);
+    ~UnreadyTray() {
+        PostThreadMessageA(id, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread, kWaitMs);
+        CloseHandle(thread);
+    }
+};
+
 class ShellTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -54,6 +94,37 @@ TEST_F(ShellTest, StartsWithTrayIconAndFocusInTheCommandBox) {
     EXPECT_EQ(iconsBefore + 1, TrayIconCount());
     EXPECT_EQ("Zantrel", WindowText(window));
     EXPECT_TRUE(NoMessageBox(app.Pid())) << "a returning user is asked nothing";
+}
+
+// Started before the taskbar is ready: no message, the program runs on, its hot key and a
+// second start call the window up, and "TaskbarCreated" adds the icon at once.
+TEST_F(ShellTest, StartsBeforeTheTaskbarAndAddsTheIconWhenItComes) {
+    UnreadyTray tray;
+    ASSERT_TRUE(WaitUntil([] {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(FindWindowA("Shell_TrayWnd", nullptr), &pid);
+        return pid == GetCurrentProcessId();
+    })) << "the shell's own tray is found first";
+    const unsigned char hotKey[2] = {VK_F7, 0x02 | 0x04};  // Control+Alt+F7
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kMainKey, "HotKey", REG_BINARY, hotKey, 2));
+    StartVisible();
+    ASSERT_TRUE(WaitUntil([] { return g_trayAdds >= 1; })) << "no icon was asked for";
+    EXPECT_TRUE(NoMessageBox(app.Pid()));
+    HideAndWait();
+    PressKeys({VK_CONTROL, VK_MENU}, VK_F7);
+    EXPECT_TRUE(WaitUntil([&] { return ReadyForTyping(); })) << "the hot key did nothing";
+    HideAndWait();
+    Program second;
+    DWORD code = 12345;
+    EXPECT_TRUE(second.Start() && second.WaitExit(kWaitMs, &code) && code == 0) << code;
+    EXPECT_TRUE(WaitUntil([&] { return ReadyForTyping(); })) << "the second start did nothing";
+
+    g_trayAccepts = true;
+    const LONG adds = g_trayAdds;
+    SendMessageTimeoutA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_BLOCK, 5000,
+                        nullptr);
+    EXPECT_EQ(g_trayAdds, adds + 1) << "no icon added for \"TaskbarCreated\"";
+    app.Kill();  // before the tray goes: no later try may reach the shell's own
 }
 
 TEST_F(ShellTest, SecondStartShowsTheRunningInstanceAndExitsWithZero) {

@@ -740,6 +740,23 @@ TEST(Runner, ExpansionBeyond260CharactersLaunchesNothing) {
     }
 }
 
+// An alias loaded whole from an earlier version's registry, its command or start directory
+// longer than a line: refused as a line that grows too long, never launched cut.
+TEST(Runner, AliasLongerThanALineLaunchesNothing) {
+    std::string longText;  // 131 characters, 262 bytes
+    for (int i = 0; i < 131; ++i) {
+        longText += "\xC3\xA9";
+    }
+    for (const auto& [command, startPath] :
+         {std::pair{longText, std::string("D:\\")}, std::pair{std::string("a.exe"), longText}}) {
+        Fixture f;
+        ASSERT_TRUE(AliasAdder(f.aliases, true).Add("old", command.c_str(), startPath.c_str(), 0));
+        f.Run("old");
+        EXPECT_EQ(Join(f.host.events), Join({"read", "wait", "restore", "failure(206,206)"}))
+            << command.size() << " and " << startPath.size() << " bytes";
+    }
+}
+
 // Declined, at any prompt: no further prompt, nothing recorded, the text stays.
 TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
     for (int declinedAt : {1, 2}) {

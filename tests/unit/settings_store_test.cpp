@@ -304,6 +304,32 @@ TEST_F(SettingsStore, AliasFieldMissingOrTooLongIsEmptyNotThePreviousAlias) {
               (std::vector<AliasData>{{"full", "full.exe", "D:\\full", 2}, {"bare", "", "", 0}}));
 }
 
+// What an earlier version wrote in a legacy code page, one byte a character, reads back as
+// UTF-8 of more bytes: two names of 16 characters that differ only at their end (cut to 16
+// bytes, they would be one), and a command and a history entry of 200 characters (400
+// bytes). They load whole, and the save writes them back as they were stored.
+TEST_F(SettingsStore, LegacyTextsLoadWholeAndSaveAsStored) {
+    std::string name, command;
+    for (int i = 0; i < 200; ++i) {
+        name += i < 14 ? "\xC3\x84" : "";
+        command += "\xC3\xA9";
+    }
+    PutSavedState();
+    PutAlias(2, name + "01", command, "D:\\", 0);
+    PutAlias(3, name + "02", "second.exe", "D:\\", 0);
+    reg.PutString(HKCU, kHistoryKeyPath, "2", command);
+    const std::string stored = StoredText(reg, HKCU, kAliasKeyPath, "A3");
+    Load();
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(StoredText(reg, HKCU, kAliasKeyPath, "A3"), stored);
+    Load();
+    const std::vector<AliasData> aliases = Aliases(state);
+    ASSERT_EQ(aliases.size(), 4u);
+    EXPECT_EQ(aliases[2], (AliasData{name + "01", command, "D:\\", 0}));
+    EXPECT_EQ(aliases[3], (AliasData{name + "02", "second.exe", "D:\\", 0}));
+    EXPECT_EQ(History(state)[2], command);
+}
+
 struct HistoryCase {
     const char* title;
     std::vector<std::pair<std::string, std::string>> stored;

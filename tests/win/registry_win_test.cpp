@@ -426,7 +426,7 @@ TEST_F(StoreOnWinRegistry, SaveOverMoreAliasesLeavesExactlyTheNewValues) {
 }
 
 // What a program with the code page Windows-1252 stored (the registry keeps UTF-16) loads
-// as the same characters under UTF-8; a name of 16 characters is cut to those that fit.
+// as the same characters under UTF-8, whole: a name of 16 characters keeps them all.
 TEST_F(StoreOnWinRegistry, ValuesStoredInWindows1252LoadAsTheSameCharacters) {
     ASSERT_EQ(GetACP(), static_cast<UINT>(CP_UTF8)) << "the test program carries the manifest";
     const struct {
@@ -457,7 +457,7 @@ TEST_F(StoreOnWinRegistry, ValuesStoredInWindows1252LoadAsTheSameCharacters) {
     ASSERT_TRUE(first != nullptr && first->Next != nullptr) << "the alias after a long name";
     EXPECT_STREQ(first->Name,
                  "\xc3\x96"
-                 "ffentlichkeite");
+                 "ffentlichkeiten");
     EXPECT_STREQ(first->StartPath,
                  "C:\\M\xc3\xbc"
                  "ller");

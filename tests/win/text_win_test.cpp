@@ -1,7 +1,8 @@
 // The comparison without regard to case and the key that indexes it, on Windows: two texts
-// have equal keys exactly when lstrcmpiA calls them equal, so the load and the import find
-// the same duplicates through the key as by comparing with every stored name. The test
-// program carries the program's manifest: texts are UTF-8 here too.
+// have equal keys exactly when the comparison calls them equal, so the load and the import
+// find the same duplicates through the key as by comparing with every stored name; and both
+// hold under any thread locale. The test program carries the program's manifest: texts are
+// UTF-8 here too.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -74,10 +75,10 @@ TEST(NoCaseKey, EqualExactlyWhenTheComparisonSaysEqual) {
     int mismatches = 0;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         for (std::size_t j = 0; j < texts.size(); ++j) {
-            const bool equal = lstrcmpiA(texts[i].c_str(), texts[j].c_str()) == 0;
+            const bool equal = TextEqualNoCase(texts[i].c_str(), texts[j].c_str());
             if (equal != (keys[i] == keys[j]) && ++mismatches <= 10) {
                 ADD_FAILURE() << "'" << Shown(texts[i]) << "' and '" << Shown(texts[j])
-                              << "': lstrcmpiA " << (equal ? "equal" : "different") << ", keys "
+                              << "': compared " << (equal ? "equal" : "different") << ", keys "
                               << (keys[i] == keys[j] ? "equal" : "different");
             }
         }
@@ -109,6 +110,32 @@ TEST(NoCaseKey, AdderRefusesWhatAddAliasRefuses) {
         }
     }
     EXPECT_EQ(bulkResults, singleResults);
+}
+
+// The ANSI forms read UTF-8 through the code page of the thread's locale: there the names
+// "\xC3\x84hre" and "\xC3\xA4HRE" differ and, under Japanese, two kana are the same. (Wine's
+// lstrcmpiA keeps to the program's code page; its CompareStringA and LCMapStringA do not.)
+TEST(TextEqualNoCase, NamesCompareAlikeUnderAnotherThreadLocale) {
+    const LCID system = GetThreadLocale();
+    const std::string upper = From1252("\xc4hre"), lower = From1252("\xe4HRE");
+    const std::string a = "\xE3\x81\x82", i = "\xE3\x81\x84";
+    for (const LANGID language : {MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN),
+                                  MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)}) {
+        SCOPED_TRACE("thread locale " + std::to_string(language));
+        ASSERT_TRUE(SetThreadLocale(MAKELCID(language, SORT_DEFAULT)));
+        ASSERT_NE(GetThreadLocale(), system);
+        AliasList list;
+        EXPECT_TRUE(AddAlias(list, upper.c_str(), "upper", "", 0));
+        EXPECT_FALSE(AddAlias(list, lower.c_str(), "lower", "", 0));
+        EXPECT_TRUE(AddAlias(list, a.c_str(), "a", "", 0) && AddAlias(list, i.c_str(), "i", "", 0));
+        const AliasRecord* found = FindAlias(list, lower.c_str());
+        EXPECT_STREQ(found != nullptr ? found->Command : "<none>", "upper");
+        EXPECT_EQ(Key(upper), Key(lower));  // the index of the load and the import
+        EXPECT_NE(Key(a), Key(i));
+        EXPECT_TRUE(TextStartsWithNoCase((upper + "nfeld").c_str(), lower.c_str()));  // suggestions
+        EXPECT_FALSE(TextStartsWithNoCase((a + "x").c_str(), i.c_str()));
+        SetThreadLocale(system);
+    }
 }
 
 }  // namespace
