@@ -24,6 +24,11 @@ TEST(CopyText, CutsBetweenCharacters) {
         {"Caf\xC3", 17, "Caf"},                       // the source ends inside a sequence
         {"a\xE0\xE0\x80", 17, "a"},                   // open sequences one after another
         {"\x80\x80\x80\x80\x80", 4, "\x80\x80\x80"},  // bytes that are not UTF-8 are kept
+        // No sequence begins with C0, C1 or F5 to F7: nothing is left open to cut.
+        {"ab\xC0", 17, "ab\xC0"},
+        {"ab\xC1", 17, "ab\xC1"},
+        {"ab\xF5\x80\x80", 17, "ab\xF5\x80\x80"},
+        {"ab\xF7\xBF\xBF", 17, "ab\xF7\xBF\xBF"},
     };
     for (const auto& c : cases) {
         char target[32];
@@ -44,6 +49,7 @@ TEST(IsUtf8, TellsUtf8FromLegacyBytes) {
         {"\xC0\xAF", false},          // overlong
         {"\xED\xA0\x80", false},      // a surrogate
         {"\xF4\x90\x80\x80", false},  // beyond U+10FFFF
+        {"\xF5\x80\x80\x80", false},  // a lead byte beyond U+10FFFF
         {"ab\xE6\x96", false},        // open at the end
     };
     for (const auto& c : cases) {
