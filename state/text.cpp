@@ -89,6 +89,16 @@ void CopyText(char* target, const char* source, std::size_t capacity) {
     target[TextCutLength(target, n)] = '\0';
 }
 
+bool AppendText(char* target, const char* text, std::size_t capacity) {
+    const std::size_t used = std::strlen(target);
+    const std::size_t length = std::strlen(text);
+    if (used + length >= capacity) {
+        return false;
+    }
+    std::memcpy(target + used, text, length + 1);
+    return true;
+}
+
 bool TextEqual(const char* a, const char* b) {
     return std::strcmp(a, b) == 0;
 }

@@ -34,6 +34,10 @@ std::size_t TextCharCount(const char* text, std::size_t length);
 // terminates `target` (when `capacity` is at least 1). `target` may be `source` itself.
 void CopyText(char* target, const char* source, std::size_t capacity);
 
+// Appends `text` to the terminated text in `target` (capacity bytes, terminator included)
+// when the whole of it fits; otherwise leaves `target` as it was and returns false.
+bool AppendText(char* target, const char* text, std::size_t capacity);
+
 // Checks bytes one at a time for well-formed UTF-8: no stray continuation byte, no
 // overlong form, no surrogate, nothing above U+10FFFF.
 class Utf8Check {

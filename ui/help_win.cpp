@@ -30,9 +30,10 @@ HtmlHelpFunction HtmlHelpEntry() {
 // "\zantrel.hlp", into `path` of kHelpPathBuffer characters.
 constexpr int kHelpPathBuffer = kTextBuffer + 12;
 
-void HelpFilePath(char* path, const char* name) {
-    lstrcpynA(path, g_state.settings.InstallPath, kTextBuffer);
-    lstrcatA(path, name);
+bool HelpFilePath(char* path, const char* name) {
+    path[0] = '\0';
+    return AppendText(path, g_state.settings.InstallPath, kHelpPathBuffer) &&
+           AppendText(path, name, kHelpPathBuffer);
 }
 
 bool IsFile(const char* path) {
@@ -67,12 +68,11 @@ bool OpenHtmlHelp(HWND owner, const char* path, const char* keyword) {
 
 bool OpenHelp(HWND owner, const char* keyword) {
     char path[kHelpPathBuffer];
-    HelpFilePath(path, "\\zantrel.chm");
-    if (IsFile(path)) {
+    if (HelpFilePath(path, "\\zantrel.chm") && IsFile(path)) {
         return OpenHtmlHelp(owner, path, keyword);
     }
-    HelpFilePath(path, "\\zantrel.hlp");
-    return WinHelpA(owner, path, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword)) != FALSE;
+    return HelpFilePath(path, "\\zantrel.hlp") &&
+           WinHelpA(owner, path, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword)) != FALSE;
 }
 
 void CloseHelp() {

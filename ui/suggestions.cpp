@@ -13,16 +13,6 @@ bool StartsWith(const char* text, const char* prefix) {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
 }
 
-// Appends `source` to the text in `target` (kTextBuffer bytes); false when it does not fit.
-bool Append(char* target, const char* source) {
-    const std::size_t used = std::strlen(target);
-    if (used + std::strlen(source) > static_cast<std::size_t>(kTextChars)) {
-        return false;
-    }
-    std::strcpy(target + used, source);
-    return true;
-}
-
 }  // namespace
 
 bool AddSuggestion(Suggestions& list, const char* text) {
@@ -66,22 +56,23 @@ bool FolderToList(const char* typed, const char* startFolder, FolderQuery& query
     CopyText(query.partial, last + 1, kTextBuffer);
     query.folder[0] = '\0';
     if (StartsWith(path, ".\\") || StartsWith(path, "..\\")) {
-        if (startFolder[0] != '\0' && (!Append(query.folder, startFolder) ||
-                                       (query.folder[std::strlen(query.folder) - 1] != '\\' &&
-                                        !Append(query.folder, "\\")))) {
+        if (startFolder[0] != '\0' &&
+            (!AppendText(query.folder, startFolder, sizeof query.folder) ||
+             (query.folder[std::strlen(query.folder) - 1] != '\\' &&
+              !AppendText(query.folder, "\\", sizeof query.folder)))) {
             return false;
         }
     } else if (!IsDriveRoot(path)) {
         return false;
     }
-    return Append(query.folder, query.shown + (path - typed));
+    return AppendText(query.folder, query.shown + (path - typed), sizeof query.folder);
 }
 
 bool AddFolderEntry(Suggestions& list, const FolderQuery& query, const char* name, bool isFolder) {
     char entry[kTextBuffer];
     CopyText(entry, query.shown, sizeof entry);
-    if (!TextStartsWithNoCase(name, query.partial) || !Append(entry, name) ||
-        (isFolder && !Append(entry, "\\"))) {
+    if (!TextStartsWithNoCase(name, query.partial) || !AppendText(entry, name, sizeof entry) ||
+        (isFolder && !AppendText(entry, "\\", sizeof entry))) {
         return list.count < kMaxSuggestions;
     }
     return AddSuggestion(list, entry);

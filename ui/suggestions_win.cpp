@@ -37,11 +37,12 @@ struct Request {
 // system does the first choice (short names match its pattern too: AddFolderEntry checks
 // each long name again), and the listing stops once the list is full.
 void ListFolder(const FolderQuery& query, Suggestions& list) {
-    char pattern[MAX_PATH];
-    if (lstrlenA(query.folder) + lstrlenA(query.partial) + 1 >= MAX_PATH) {
+    char pattern[MAX_PATH] = "";
+    if (!AppendText(pattern, query.folder, sizeof pattern) ||
+        !AppendText(pattern, query.partial, sizeof pattern) ||
+        !AppendText(pattern, "*", sizeof pattern)) {
         return;
     }
-    wsprintfA(pattern, "%s%s*", query.folder, query.partial);
     WIN32_FIND_DATAA entry;
     HANDLE find =
         FindFirstFileExA(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);

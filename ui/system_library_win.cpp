@@ -1,5 +1,7 @@
 #include "ui/system_library_win.h"
 
+#include "state/text.h"
+
 HMODULE LoadSystemLibrary(const char* name) {
     HMODULE library = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (library != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) {
@@ -9,10 +11,9 @@ HMODULE LoadSystemLibrary(const char* name) {
     // instead, and let its own dependencies be looked for in the system folder too.
     char path[MAX_PATH];
     const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + static_cast<UINT>(lstrlenA(name)) >= MAX_PATH) {
+    if (length == 0 || length >= MAX_PATH || !AppendText(path, "\\", sizeof path) ||
+        !AppendText(path, name, sizeof path)) {
         return nullptr;
     }
-    path[length] = '\\';
-    lstrcpyA(path + length + 1, name);
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

@@ -57,4 +57,11 @@ TEST(IsUtf8, TellsUtf8FromLegacyBytes) {
     }
 }
 
+TEST(AppendText, AppendsOnlyWhatFitsWhole) {
+    char target[6] = "abc";
+    EXPECT_TRUE(AppendText(target, "de", sizeof target)) << "it fits with its terminator";
+    EXPECT_FALSE(AppendText(target, "f", sizeof target)) << "no room for its terminator";
+    EXPECT_STREQ(target, "abcde");
+}
+
 }  // namespace
