@@ -21,7 +21,7 @@ extern AppState g_state;
 // Message box with the program's title, owned by `owner` (may be null).
 int ShowMessage(HWND owner, const char* text, UINT flags);
 
-// The text of control `id` of `dialog` into `text` (capacity bytes), cut between characters
-// to what fits and terminated, like every text of the program. (GetDlgItemTextA itself may
-// cut a UTF-8 sequence in two when the buffer is too small.)
+// The command box's text as the runner reads it: ReadControlText (ui/control_text_win.h),
+// which every other reader of a control uses, kept here only until the runner, which may not
+// include ui/, is handed the text instead of reading the window.
 void ReadItemText(HWND dialog, int id, char* text, int capacity);

@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "state/process_win.h"
 #include "ui/alias_editor.h"
+#include "ui/control_text_win.h"
 #include "ui/pickers_win.h"
 
 namespace {
@@ -54,9 +55,9 @@ void OnOk(HWND dialog, Editor editor) {
     char name[kNameBuffer];
     char command[kTextBuffer];
     char startPath[kTextBuffer];
-    ReadItemText(dialog, IDC_ALIAS_NAME, name, sizeof(name));
-    ReadItemText(dialog, IDC_ALIAS_COMMAND, command, sizeof(command));
-    ReadItemText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
+    ReadControlText(dialog, IDC_ALIAS_NAME, name, sizeof(name));
+    ReadControlText(dialog, IDC_ALIAS_COMMAND, command, sizeof(command));
+    ReadControlText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
     const AliasInput input = {name, command, startPath, CheckedWindowState(dialog)};
     if (!AliasInputComplete(input)) {
         ShowMessage(dialog, "You must enter an alias name, command and start path.",

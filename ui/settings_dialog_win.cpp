@@ -8,6 +8,7 @@
 #include "state/exchange_file.h"
 #include "state/process_win.h"
 #include "state/state_win.h"
+#include "ui/control_text_win.h"
 #include "ui/pickers_win.h"
 
 namespace {
@@ -110,7 +111,7 @@ void ApplyHotKey(HWND dialog, WORD oldHotKey, WORD newHotKey) {
 
 void OnOk(HWND dialog) {
     char startPath[kTextBuffer];
-    ReadItemText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
+    ReadControlText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
     if (startPath[0] == '\0') {
         Warn(dialog, "Default start path can't be blank.");
         return;

@@ -10,6 +10,7 @@
 
 #include "res/resource.h"
 #include "state/process_win.h"
+#include "ui/control_text_win.h"
 #include "ui/suggestions.h"
 
 namespace {
@@ -225,7 +226,7 @@ void UpdateSuggestions(bool justAttached) {
         return;
     }
     char typed[kTextBuffer];
-    ReadItemText(g_app.window, IDC_COMMAND_BOX, typed, sizeof typed);
+    ReadControlText(g_app.window, IDC_COMMAND_BOX, typed, sizeof typed);
     char highlighted[kTextBuffer];
     // Moving through the list puts each suggestion into the box: no new text.
     if (ListOpen(highlighted) && lstrcmpA(highlighted, typed) == 0) {
