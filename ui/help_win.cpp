@@ -11,20 +11,7 @@ namespace {
 
 typedef HWND(WINAPI* HtmlHelpFunction)(HWND, LPCSTR, UINT, DWORD_PTR);
 
-// HtmlHelpA, taken from hhctrl.ocx at the first help request, so that start-up maps
-// nothing for a viewer seldom opened; null until then, and while the library is missing.
-HtmlHelpFunction g_htmlHelp = nullptr;
-
-HtmlHelpFunction HtmlHelpEntry() {
-    if (g_htmlHelp == nullptr) {
-        HMODULE library = LoadSystemLibrary("hhctrl.ocx");
-        if (library != nullptr) {
-            g_htmlHelp = reinterpret_cast<HtmlHelpFunction>(
-                reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA")));
-        }
-    }
-    return g_htmlHelp;
-}
+SystemFunction<HtmlHelpFunction> g_htmlHelp("hhctrl.ocx", "HtmlHelpA");
 
 // InstallPath (at most 260 characters) followed by `name`, "\zantrel.chm" or
 // "\zantrel.hlp", into `path` of kHelpPathBuffer characters.
@@ -45,7 +32,7 @@ bool IsFile(const char* path) {
 // the lookup opens nothing (Wine's viewer answers no keyword lookup), the first topic is
 // shown instead: while the file opens at all, the user sees no error.
 bool OpenHtmlHelp(HWND owner, const char* path, const char* keyword) {
-    HtmlHelpFunction htmlHelp = HtmlHelpEntry();
+    HtmlHelpFunction htmlHelp = g_htmlHelp.Get();
     if (htmlHelp == nullptr) {
         return false;
     }
@@ -76,7 +63,7 @@ bool OpenHelp(HWND owner, const char* keyword) {
 }
 
 void CloseHelp() {
-    if (g_htmlHelp != nullptr) {
-        g_htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    if (HtmlHelpFunction htmlHelp = g_htmlHelp.Found()) {
+        htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
     }
 }

@@ -50,14 +50,11 @@ void FillFilePicker(OPENFILENAMEA& picker, HWND owner, const char* title, const 
 
 typedef BOOL(WINAPI* FilePicker)(OPENFILENAMEA*);
 
-// The common dialogs' library is loaded at the first pick rather than at every start-up,
-// where mapping it would cost each start of the program for a dialog seldom opened. It
-// stays loaded for the life of the process.
-BOOL RunFilePicker(const char* function, OPENFILENAMEA* picker) {
-    static HMODULE library = LoadSystemLibrary("comdlg32.dll");
-    FilePicker run = library == nullptr ? nullptr
-                                        : reinterpret_cast<FilePicker>(reinterpret_cast<void*>(
-                                              GetProcAddress(library, function)));
+SystemFunction<FilePicker> g_openPicker("comdlg32.dll", "GetOpenFileNameA");
+SystemFunction<FilePicker> g_savePicker("comdlg32.dll", "GetSaveFileNameA");
+
+BOOL RunFilePicker(SystemFunction<FilePicker>& function, OPENFILENAMEA* picker) {
+    FilePicker run = function.Get();
     CurrentFolderKeeper keeper;
     return run != nullptr ? run(picker) : FALSE;
 }
@@ -69,7 +66,7 @@ bool PickFileToOpen(HWND owner, const char* title, const char* filter, const cha
     OPENFILENAMEA picker;
     FillFilePicker(picker, owner, title, filter, defaultExtension, path,
                    OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER);
-    return RunFilePicker("GetOpenFileNameA", &picker) != FALSE;
+    return RunFilePicker(g_openPicker, &picker) != FALSE;
 }
 
 bool PickFileToSave(HWND owner, const char* title, const char* filter, const char* defaultExtension,
@@ -77,7 +74,7 @@ bool PickFileToSave(HWND owner, const char* title, const char* filter, const cha
     OPENFILENAMEA picker;
     FillFilePicker(picker, owner, title, filter, defaultExtension, path,
                    OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER);
-    return RunFilePicker("GetSaveFileNameA", &picker) != FALSE;
+    return RunFilePicker(g_savePicker, &picker) != FALSE;
 }
 
 bool PickFolder(HWND owner, const char* title, char* path) {

@@ -17,3 +17,15 @@ HMODULE LoadSystemLibrary(const char* name) {
     }
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+FARPROC FindSystemFunction(const char* library, const char* function) {
+    HMODULE module = LoadSystemLibrary(library);
+    if (module == nullptr) {
+        return nullptr;
+    }
+    FARPROC address = GetProcAddress(module, function);
+    if (address == nullptr) {
+        FreeLibrary(module);
+    }
+    return address;
+}
