@@ -41,8 +41,15 @@ void OpenTrayMenu(HWND window) {
     PostMessageA(window, WM_NULL, 0, 0);
 }
 
-// Runs a modal dialog unless it is already open: the tray menu and the hot key still reach
+// The modal dialogs that the window has open: the tray menu and the hot key still reach
 // this window while a dialog disables it.
+struct OpenDialogs {
+    bool settingsOpen;
+    bool aboutOpen;
+};
+OpenDialogs g_dialogs = {};
+
+// Runs a modal dialog unless it is already open.
 template <typename Show>
 void RunOnce(bool& open, Show show) {
     if (open) {
@@ -143,10 +150,10 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
             DestroyWindow(window);
             return 1;
         case ID_ABOUT:
-            RunOnce(g_state.aboutOpen, [window] { ShowAboutBox(window); });
+            RunOnce(g_dialogs.aboutOpen, [window] { ShowAboutBox(window); });
             return 1;
         case ID_SETTINGS:
-            RunOnce(g_state.settingsOpen, [window] { ShowSettingsDialog(window); });
+            RunOnce(g_dialogs.settingsOpen, [window] { ShowSettingsDialog(window); });
             return 1;
         case ID_HELP:
             RunHelp(window);

@@ -340,9 +340,6 @@ void ResetState(AppState& state, const char* windowsDirectory) {
     EmptyHistory(state.history);
     ReleaseAliasList(state.aliases);
     state.firstRun = false;
-    state.settingsOpen = false;
-    state.aboutOpen = false;
-    state.editedAlias = nullptr;
 
     Settings& settings = state.settings;
     settings.Hide = 0;

@@ -3,13 +3,15 @@
 
 #include <windows.h>
 
+#include "state/alias_list.h"
+
 // Runs the Settings dialog modally; 1 after OK, 0 after Cancel.
 INT_PTR ShowSettingsDialog(HWND owner);
 
 // Run the alias editors modally; 1 when the alias list was changed (and saved), 0 after
-// Cancel. Edit Alias changes g_state.editedAlias, which must be set.
+// Cancel. Edit Alias changes `alias`, an alias of g_state.aliases.
 INT_PTR ShowNewAliasDialog(HWND owner);
-INT_PTR ShowEditAliasDialog(HWND owner);
+INT_PTR ShowEditAliasDialog(HWND owner, AliasRecord& alias);
 
 // Runs the About box modally.
 void ShowAboutBox(HWND owner);

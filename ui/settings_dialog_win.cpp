@@ -139,8 +139,8 @@ void OnEdit(HWND dialog) {
     if (!SelectedAliasName(dialog, name)) {
         return;
     }
-    g_state.editedAlias = FindAlias(g_state.aliases, name);
-    if (g_state.editedAlias != nullptr && ShowEditAliasDialog(dialog) != 0) {
+    AliasRecord* alias = FindAlias(g_state.aliases, name);
+    if (alias != nullptr && ShowEditAliasDialog(dialog, *alias) != 0) {
         FillList(dialog);
     }
 }
