@@ -61,7 +61,7 @@ void RunOnce(bool& open, Show show) {
 }
 
 void RunHelp(HWND window) {
-    if (!OpenHelp(window, "Contents")) {
+    if (!OpenHelp("Contents")) {
         ShowMessage(window, "Error opening help file.", MB_ICONERROR | MB_OK);
     }
 }

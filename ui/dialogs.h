@@ -17,9 +17,11 @@ INT_PTR ShowEditAliasDialog(HWND owner, AliasRecord& alias);
 void ShowAboutBox(HWND owner);
 
 // Opens the help in the install folder at `keyword` ("Contents" or "Settings"): zantrel.chm
-// in the HTML Help viewer when it is there, otherwise zantrel.hlp through WinHelp. False
-// when the help system refused; the caller tells the user.
-bool OpenHelp(HWND owner, const char* keyword);
+// in the HTML Help viewer when it is there, otherwise zantrel.hlp through WinHelp. The
+// viewer is owned by the command window, whatever asked for it: owned by a modal dialog, it
+// would go when the dialog goes. False when the help system refused; the caller tells the
+// user.
+bool OpenHelp(const char* keyword);
 
 // Closes the HTML Help windows that OpenHelp opened; they are not modal, so they would
 // outlive the program's own windows. Does nothing when no HTML help was ever asked for.

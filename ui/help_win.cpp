@@ -53,13 +53,13 @@ bool OpenHtmlHelp(HWND owner, const char* path, const char* keyword) {
 
 }  // namespace
 
-bool OpenHelp(HWND owner, const char* keyword) {
+bool OpenHelp(const char* keyword) {
     char path[kHelpPathBuffer];
     if (HelpFilePath(path, "\\zantrel.chm") && IsFile(path)) {
-        return OpenHtmlHelp(owner, path, keyword);
+        return OpenHtmlHelp(g_app.window, path, keyword);
     }
     return HelpFilePath(path, "\\zantrel.hlp") &&
-           WinHelpA(owner, path, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword)) != FALSE;
+           WinHelpA(g_app.window, path, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword)) != FALSE;
 }
 
 void CloseHelp() {

@@ -189,7 +189,7 @@ void OnExport(HWND dialog) {
 }
 
 void OnHelp(HWND dialog) {
-    if (!OpenHelp(dialog, "Settings")) {
+    if (!OpenHelp("Settings")) {
         Fail(dialog, "Error opening help file.");
     }
 }
