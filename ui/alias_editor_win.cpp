@@ -86,14 +86,14 @@ void OnOk(HWND dialog) {
 
 void OnBrowseCommand(HWND dialog) {
     char path[kTextBuffer];
-    if (PickFileToOpen(dialog, "Browse", kAllFilesFilter, nullptr, path)) {
+    if (Picked(dialog, PickFileToOpen(dialog, "Browse", kAllFilesFilter, nullptr, path))) {
         SetDlgItemTextA(dialog, IDC_ALIAS_COMMAND, path);  // as chosen: no quotes added
     }
 }
 
 void OnBrowseStartPath(HWND dialog) {
     char path[kTextBuffer];
-    if (PickFolder(dialog, "Choose a start path...", path)) {
+    if (Picked(dialog, PickFolder(dialog, "Choose a start path...", path))) {
         SetDlgItemTextA(dialog, IDC_START_PATH, path);
     }
 }

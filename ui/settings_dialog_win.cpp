@@ -170,7 +170,7 @@ void OnClearHistory(HWND dialog) {
 
 void OnImport(HWND dialog) {
     char path[kTextBuffer];
-    if (!PickFileToOpen(dialog, "Import Aliases", kAliasFileFilter, "dat", path)) {
+    if (!Picked(dialog, PickFileToOpen(dialog, "Import Aliases", kAliasFileFilter, "dat", path))) {
         return;
     }
     if (ImportAliases(g_state.aliases, path)) {
@@ -182,7 +182,7 @@ void OnImport(HWND dialog) {
 
 void OnExport(HWND dialog) {
     char path[kTextBuffer];
-    if (PickFileToSave(dialog, "Export Aliases", kAliasFileFilter, "dat", path) &&
+    if (Picked(dialog, PickFileToSave(dialog, "Export Aliases", kAliasFileFilter, "dat", path)) &&
         !ExportAliases(g_state.aliases, path)) {
         Fail(dialog, "Error exporting aliases.");
     }
