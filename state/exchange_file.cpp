@@ -318,12 +318,10 @@ bool MayWrite(const char* path) {
 // Creates a new, empty file in the folder of `path` and puts its path into `temporary`
 // (`capacity` bytes). Null when none can be created there.
 std::FILE* CreateFileBeside(const char* path, char* temporary, std::size_t capacity) {
-    std::size_t folder = 0;  // the length of the folder part, separator included
-    for (std::size_t i = 0; path[i] != '\0'; ++i) {
-        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') {
-            folder = i + 1;
-        }
-    }
+    // The length of the folder part, separator included.
+    const char* separator = TextFindLastOf(path, "\\/:");
+    const std::size_t folder =
+        separator != nullptr ? static_cast<std::size_t>(separator + 1 - path) : 0;
     // A short name, so that the path stays within the limits of a path that fits.
     char name[] = "~zantrel0.tmp";
     if (folder + sizeof(name) > capacity) {

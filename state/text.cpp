@@ -62,7 +62,33 @@ std::size_t Utf8CutLength(const char* text, std::size_t length) {
 }
 
 std::size_t TextCutLength(const char* text, std::size_t length) {
-    return TextIsUtf8() ? Utf8CutLength(text, length) : length;
+    if (TextIsUtf8()) {
+        return Utf8CutLength(text, length);
+    }
+    std::size_t end = 0;
+    while (end < length) {
+        const std::size_t size = TextIsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + size > length) {
+            break;
+        }
+        end += size;
+    }
+    return end;
+}
+
+const char* TextFindLastOf(const char* text, const char* set) {
+    const char* found = nullptr;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (TextIsLeadByte(static_cast<unsigned char>(*p))) {
+            if (p[1] == '\0') {
+                break;
+            }
+            ++p;  // the second byte, whatever it is
+        } else if (std::strchr(set, *p) != nullptr) {
+            found = p;
+        }
+    }
+    return found;
 }
 
 std::size_t TextCharCount(const char* text, std::size_t length) {

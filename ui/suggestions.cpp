@@ -13,6 +13,12 @@ bool StartsWith(const char* text, const char* prefix) {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
 }
 
+// True when `text` ends in a '\' of its own, not in the second byte of a double-byte character.
+bool EndsInBackslash(const char* text) {
+    const char* last = TextFindLastOf(text, "\\");
+    return last != nullptr && last[1] == '\0';
+}
+
 }  // namespace
 
 bool AddSuggestion(Suggestions& list, const char* text) {
@@ -48,7 +54,7 @@ void SuggestNames(const char* typed, const AliasList& aliases, const CommandHist
 
 bool FolderToList(const char* typed, const char* startFolder, FolderQuery& query) {
     const char* path = typed[0] == '"' ? typed + 1 : typed;
-    const char* last = std::strrchr(path, '\\');
+    const char* last = TextFindLastOf(path, "\\");
     if (last == nullptr || StartsWith(path, "\\\\") || std::strpbrk(last, "*?\"") != nullptr) {
         return false;
     }
@@ -58,7 +64,7 @@ bool FolderToList(const char* typed, const char* startFolder, FolderQuery& query
     if (StartsWith(path, ".\\") || StartsWith(path, "..\\")) {
         if (startFolder[0] != '\0' &&
             (!AppendText(query.folder, startFolder, sizeof query.folder) ||
-             (query.folder[std::strlen(query.folder) - 1] != '\\' &&
+             (!EndsInBackslash(query.folder) &&
               !AppendText(query.folder, "\\", sizeof query.folder)))) {
             return false;
         }

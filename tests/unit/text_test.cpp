@@ -6,6 +6,7 @@
 #include <string>
 
 #include "state/text.h"
+#include "state/text_posix.h"
 
 namespace {
 
@@ -62,6 +63,33 @@ TEST(AppendText, AppendsOnlyWhatFitsWhole) {
     EXPECT_TRUE(AppendText(target, "de", sizeof target)) << "it fits with its terminator";
     EXPECT_FALSE(AppendText(target, "f", sizeof target)) << "no room for its terminator";
     EXPECT_STREQ(target, "abcde");
+}
+
+// Where Windows ignores the program's UTF-8, a double-byte character stays whole, and its
+// second byte (0x5C in "\x95\x5C") is no backslash.
+TEST(LegacyCodePage, CutsAndSearchesWholeCharacters) {
+    const struct {
+        const char* label;
+        unsigned codePage;
+        std::size_t capacity;
+        const char* copied;
+        int lastBackslash;
+    } cases[] = {
+        {"ShiftJis", kNativeShiftJis, 5, "C:\\", 2},
+        {"SingleByte", kNativeSingleByte, 5, "C:\\\x95", 4},
+        {"Utf8", kNativeUtf8, 5, "C:\\\x95", 4},
+    };
+    const char text[] = "C:\\\x95\x5C";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        SetNativeCodePage(c.codePage);
+        char target[8];
+        CopyText(target, text, c.capacity);
+        EXPECT_EQ(std::string(target), c.copied);
+        const char* last = TextFindLastOf(text, "\\");
+        EXPECT_EQ(last != nullptr ? last - text : -1, c.lastBackslash);
+    }
+    SetNativeCodePage(kNativeUtf8);
 }
 
 }  // namespace
