@@ -222,6 +222,7 @@ TEST_F(SettingsTest, DeleteAndClearHistoryAskFirstAndSaveOnlyTheDelete) {
     HWND list = Item(kList);
 
     for (int button : {kEdit, kDelete}) {
+        SCOPED_TRACE(button == kEdit ? "Edit" : "Delete");
         Click(Item(button));
         ExpectMessage(settings, "No alias is selected.", "warning", IDOK);
     }
