@@ -7,6 +7,7 @@
 #include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
+#include "ui/control_text_win.h"
 #include "ui/first_suggestion_win.h"
 #include "ui/suggestions_win.h"
 
@@ -72,8 +73,15 @@ void OpenTrayMenu(HWND window) {
     PostMessageA(window, WM_NULL, 0, 0);
 }
 
-// Runs a modal dialog unless it is already open: the tray menu and the hot key still reach
+// The modal dialogs that the window has open: the tray menu and the hot key still reach
 // this window while a dialog disables it.
+struct OpenDialogs {
+    bool settingsOpen;
+    bool aboutOpen;
+};
+OpenDialogs g_dialogs = {};
+
+// Runs a modal dialog unless it is already open.
 template <typename Show>
 void RunOnce(bool& open, Show show) {
     if (open) {
@@ -85,7 +93,7 @@ void RunOnce(bool& open, Show show) {
 }
 
 void RunHelp(HWND window) {
-    if (!OpenHelp(window, "Contents")) {
+    if (!OpenHelp("Contents")) {
         ShowMessage(window, "Error opening help file.", MB_ICONERROR | MB_OK);
     }
 }
@@ -164,12 +172,18 @@ LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, WM_WINDOWPOSCHANGED, wParam, lParam);
 }
 
+void RunTypedLine(HWND window) {
+    char typed[kEnteredBuffer];
+    ReadControlText(window, IDC_COMMAND_BOX, typed, sizeof typed);
+    CommandRunner(window, typed, ElevationAsked(), FirstSuggestionFor);
+}
+
 LRESULT OnCommand(HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
         case IDOK:
             // Enter with a suggestion highlighted runs that suggestion.
             CloseSuggestions(true);
-            CommandRunner(window, ElevationAsked(), FirstSuggestionFor);
+            RunTypedLine(window);
             return 1;
         case IDCANCEL:
             OnCancel(window);
@@ -181,10 +195,10 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
             DestroyWindow(window);
             return 1;
         case ID_ABOUT:
-            RunOnce(g_state.aboutOpen, [window] { ShowAboutBox(window); });
+            RunOnce(g_dialogs.aboutOpen, [window] { ShowAboutBox(window); });
             return 1;
         case ID_SETTINGS:
-            RunOnce(g_state.settingsOpen, [window] { ShowSettingsDialog(window); });
+            RunOnce(g_dialogs.settingsOpen, [window] { ShowSettingsDialog(window); });
             return 1;
         case ID_HELP:
             RunHelp(window);

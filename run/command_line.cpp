@@ -185,8 +185,7 @@ bool AppendInserted(char* out, int* length, const char* text, bool encode) {
 // `command` with its placeholders filled in into `out` (kTextBuffer bytes); in a web address
 // what goes in is percent-encoded, as UTF-8 whatever the program's code page. False when the
 // result would exceed 260 characters.
-bool InsertArguments(RunnerEnvironment& environment, const char* command,
-                     const Arguments& arguments, char* out) {
+bool InsertArguments(const char* command, const Arguments& arguments, char* out) {
     const bool encode = IsWebAddress(command);
     int length = 0;
     out[0] = '\0';
@@ -202,7 +201,7 @@ bool InsertArguments(RunnerEnvironment& environment, const char* command,
         const char* value = placeholder->value(arguments, p[1] - placeholder->first);
         // A byte of the code page takes at most three in UTF-8.
         char utf8[3 * kTextChars + 1];
-        if (encode && !environment.TextsAreUtf8()) {
+        if (encode && !TextIsUtf8()) {
             LegacyToUtf8(value, std::strlen(value), utf8, sizeof utf8);
             value = utf8;
         }
@@ -223,26 +222,11 @@ bool PrepareCommand(RunnerEnvironment& environment, const char* piece, const Arg
     }
     char expanded[kTextBuffer];
     return environment.ExpandVariables(piece, expanded, kTextBuffer) &&
-           InsertArguments(environment, expanded, *arguments, out);
+           InsertArguments(expanded, *arguments, out);
 }
 
 // ---------------------------------------------------------------------------------------
 // The program of an elevated launch, apart from its parameters.
-
-// The last '\' of `text` that is a character of its own, not the second byte of a double-byte
-// character; null when there is none. (No other sign that the runner looks for can be a
-// second byte: those begin at 0x40.)
-const char* LastBackslash(RunnerEnvironment& environment, const char* text) {
-    const char* last = nullptr;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p == '\\') {
-            last = p;
-        } else if (environment.IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') {
-            ++p;
-        }
-    }
-    return last;
-}
 
 // A path from a drive, a root or a server is not relative; "C:x" is taken as from its drive.
 bool IsRelative(const char* path) {
@@ -260,7 +244,7 @@ bool NamesFile(RunnerEnvironment& environment, const char* startDir, const char*
     if (IsRelative(text) && startDir[0] != '\0') {
         used = std::strlen(startDir);
         std::memcpy(candidate, startDir, used);
-        const char* last = LastBackslash(environment, startDir);
+        const char* last = TextFindLastOf(startDir, "\\");
         if (last == nullptr || last[1] != '\0') {
             candidate[used++] = '\\';
         }
@@ -271,7 +255,7 @@ bool NamesFile(RunnerEnvironment& environment, const char* startDir, const char*
     if (environment.FileExists(candidate)) {
         return true;
     }
-    const char* last = LastBackslash(environment, candidate);
+    const char* last = TextFindLastOf(candidate, "\\");
     if (std::strchr(last != nullptr ? last : candidate, '.') != nullptr) {
         return false;
     }

@@ -1,7 +1,6 @@
 // What the runner asks of the system it runs on, and nothing that it does to it: whether a
-// file exists, what the environment variables say, how its texts are encoded, what the
-// suggestion list would offer. The Win32 runner
-// answers from Windows; the tests and the benchmarks answer from one fake
+// file exists, what the environment variables say, what the suggestion list would offer. The Win32
+// runner answers from Windows; the tests and the benchmarks answer from one fake
 // (tests/fake_environment.h).
 #pragma once
 
@@ -13,13 +12,6 @@ class RunnerEnvironment {
     // that is not defined stays as it is. False, and `buffer` undefined, when the result
     // needs more than `capacity` - 1 bytes.
     virtual bool ExpandVariables(const char* text, char* buffer, int capacity) = 0;
-    // True when `byte` begins a character of two bytes, whose second byte may look like '\'
-    // (a legacy double-byte code page, where Windows keeps the program off UTF-8). Never
-    // true for UTF-8, in which no byte of a longer character looks like a sign.
-    virtual bool IsLeadByte(unsigned char byte) = 0;
-    // True when texts are UTF-8; false where Windows keeps the program in the machine's
-    // legacy code page (LegacyToUtf8 converts from it).
-    virtual bool TextsAreUtf8() = 0;
     // The text of the best entry of the suggestion list for `typed` (what the list would show
     // first) into `entry` (kTextBuffer bytes), never a session command; false when there is
     // none.

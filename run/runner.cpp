@@ -162,9 +162,7 @@ void Record(RunnerHost& host, const char* ran, const Settings& settings) {
 RunOutcome RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
                          const Settings& settings, bool elevated) {
     RunOutcome outcome = {false, false, "", ""};
-    // Room for a line one character longer than any that runs, so that a line too long is
-    // seen to be: whatever the cut between characters takes off, more than 260 bytes remain.
-    char entered[kTextBuffer + kMaxCharBytes];
+    char entered[kEnteredBuffer];
     entered[0] = '\0';
     host.ReadCommandText(entered, sizeof entered);
     CopyText(outcome.typed, entered, sizeof outcome.typed);

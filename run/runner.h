@@ -71,6 +71,11 @@ class RunnerHost {
 };
 
 // What a run of the command box came to, for a caller that learns from what the user ran.
+// Room for the text of the command box as the runner reads it: one character more than any
+// line that runs, so that a line too long is seen to be, whatever a cut between characters
+// takes off.
+constexpr int kEnteredBuffer = kTextBuffer + kMaxCharBytes;
+
 struct RunOutcome {
     bool recorded;            // something started (or a session command ran): `entry` went into the
                               // history

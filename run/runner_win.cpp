@@ -13,10 +13,10 @@ namespace {
 
 class WindowRunnerHost final : public RunnerHost {
   public:
-    explicit WindowRunnerHost(HWND window) : window_(window) {}
+    WindowRunnerHost(HWND window, const char* typed) : window_(window), typed_(typed) {}
 
     void ReadCommandText(char* buffer, int capacity) override {
-        ReadItemText(window_, IDC_COMMAND_BOX, buffer, capacity);
+        CopyText(buffer, typed_, static_cast<std::size_t>(capacity));
     }
     void SetCommandText(const char* text) override {
         SetDlgItemTextA(window_, IDC_COMMAND_BOX, text);
@@ -51,6 +51,7 @@ class WindowRunnerHost final : public RunnerHost {
 
   private:
     HWND window_;
+    const char* typed_;
     HCURSOR saved_ = NULL;
 };
 
@@ -63,8 +64,6 @@ class WindowsEnvironment final : public RunnerEnvironment {
     bool ExpandVariables(const char* text, char* buffer, int capacity) override {
         return ExpandEnvironment(text, buffer, capacity);
     }
-    bool IsLeadByte(unsigned char byte) override { return IsDBCSLeadByte(byte) != FALSE; }
-    bool TextsAreUtf8() override { return TextIsUtf8(); }
     bool FirstSuggestion(const char* typed, char* entry) override {
         return firstSuggestion_ != nullptr && firstSuggestion_(typed, entry);
     }
@@ -75,8 +74,9 @@ class WindowsEnvironment final : public RunnerEnvironment {
 
 }  // namespace
 
-RunOutcome CommandRunner(HWND window, bool elevated, FirstSuggestionFunction firstSuggestion) {
-    WindowRunnerHost host(window);
+RunOutcome CommandRunner(HWND window, const char* typed, bool elevated,
+                         FirstSuggestionFunction firstSuggestion) {
+    WindowRunnerHost host(window, typed);
     WindowsEnvironment environment(firstSuggestion);
     return RunCommandBox(host, environment, g_state.aliases, g_state.settings, elevated);
 }

@@ -9,8 +9,9 @@
 // never a session command; false when there is none. The suggestion list supplies it.
 typedef bool (*FirstSuggestionFunction)(const char* typed, char* entry);
 
-// Runs the text of the command box: what the command window does for IDOK. `elevated`
-// runs it with administrator rights (Control+Shift+Enter). A line that nothing finds runs
-// `firstSuggestion`'s entry instead; without one, its failure is shown.
-RunOutcome CommandRunner(HWND window, bool elevated = false,
+// Runs `typed`, the text of the command box of `window` (read into kEnteredBuffer bytes):
+// what the command window does for IDOK. `elevated` runs it with administrator rights
+// (Control+Shift+Enter). A line that nothing finds runs `firstSuggestion`'s entry instead;
+// without one, its failure is shown.
+RunOutcome CommandRunner(HWND window, const char* typed, bool elevated = false,
                          FirstSuggestionFunction firstSuggestion = nullptr);

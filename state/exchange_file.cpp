@@ -233,12 +233,10 @@ bool MayWrite(const char* path) {
 // short (the program ended half-way) left behind never block one. Null when no file can be
 // created there.
 std::FILE* CreateFileBeside(const char* path, char* temporary, std::size_t capacity) {
-    std::size_t folder = 0;  // the length of the folder part, separator included
-    for (std::size_t i = 0; path[i] != '\0'; ++i) {
-        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') {
-            folder = i + 1;
-        }
-    }
+    // The length of the folder part, separator included.
+    const char* separator = TextFindLastOf(path, "\\/:");
+    const std::size_t folder =
+        separator != nullptr ? static_cast<std::size_t>(separator + 1 - path) : 0;
     char name[] = "~zan00000000.tmp";
     if (folder + sizeof(name) > capacity) {
         return nullptr;

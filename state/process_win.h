@@ -20,8 +20,3 @@ extern AppState g_state;
 
 // Message box with the program's title, owned by `owner` (may be null).
 int ShowMessage(HWND owner, const char* text, UINT flags);
-
-// The text of control `id` of `dialog` into `text` (capacity bytes), cut between characters
-// to what fits and terminated, like every text of the program. (GetDlgItemTextA itself may
-// cut a UTF-8 sequence in two when the buffer is too small.)
-void ReadItemText(HWND dialog, int id, char* text, int capacity);

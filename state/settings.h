@@ -1,5 +1,5 @@
-// The program's state: the settings record, the alias list, the history and the flags
-// that live beside them. One instance exists for the whole process.
+// The program's state: the settings record, the alias list, the history and the flag that
+// lives beside them. One instance exists for the whole process.
 #pragma once
 
 #include <cstdint>
@@ -35,9 +35,5 @@ struct AppState {
     Settings settings{};
     AliasList aliases;
     CommandHistory history{};
-    bool firstRun = false;      // set when the load found no complete per-user state
-    bool settingsOpen = false;  // re-entry guard of the Settings dialog
-    bool aboutOpen = false;     // re-entry guard of the About box
-    // The alias the Edit Alias dialog changes: set by the Settings dialog before it opens it.
-    AliasRecord* editedAlias = nullptr;
+    bool firstRun = false;  // set when the load found no complete per-user state
 };

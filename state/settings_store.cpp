@@ -35,12 +35,6 @@ void ValueName(char* out, char prefix, int index) {
     *out = '\0';
 }
 
-// Appends `text` to the terminated text in `target` within `capacity` bytes.
-void AppendText(char* target, const char* text, std::size_t capacity) {
-    std::size_t used = std::strlen(target);
-    CopyText(target + used, text, capacity - used);
-}
-
 // Reads a text value of any type into `target` (`room` bytes), for a field of `capacity`
 // bytes (terminator included). The value must fit the field; it ends at its first NUL or at
 // its size, and a value that fills the whole field without a NUL loses its last byte to the
@@ -359,9 +353,6 @@ void ResetState(AppState& state, const char* windowsDirectory) {
     EmptyHistory(state.history);
     ReleaseAliasList(state.aliases);
     state.firstRun = false;
-    state.settingsOpen = false;
-    state.aboutOpen = false;
-    state.editedAlias = nullptr;
 
     Settings& settings = state.settings;
     settings.Hide = 0;

@@ -1,11 +1,10 @@
 #include "state/state_win.h"
 
-#include <cstring>
-
 #include "res/resource.h"
 #include "state/process_win.h"
 #include "state/registry_win.h"
 #include "state/settings_store.h"
+#include "state/text.h"
 
 namespace {
 
@@ -18,9 +17,9 @@ void ProgramFolder(char* folder, DWORD capacity) {
         folder[0] = '\0';  // the path did not fit: better none than a wrong one
         return;
     }
-    char* slash = std::strrchr(folder, '\\');
+    const char* slash = TextFindLastOf(folder, "\\");
     if (slash != nullptr) {
-        *slash = '\0';
+        folder[slash - folder] = '\0';
     } else {
         folder[0] = '\0';
     }

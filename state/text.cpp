@@ -4,19 +4,35 @@
 
 namespace {
 
+// The lead bytes of well-formed UTF-8 sequences: how many continuation bytes follow, and the
+// range that the first of them keeps to (no overlong form, no surrogate, nothing past
+// U+10FFFF). No other byte begins a sequence: not C0 and C1 (overlong forms of ASCII), not
+// F5 to FF (past U+10FFFF).
+struct Lead {
+    unsigned char first, last;
+    int pending;
+    unsigned char low, high;
+};
+constexpr Lead kLeads[] = {{0xC2, 0xDF, 1, 0x80, 0xBF}, {0xE0, 0xE0, 2, 0xA0, 0xBF},
+                           {0xE1, 0xEC, 2, 0x80, 0xBF}, {0xED, 0xED, 2, 0x80, 0x9F},
+                           {0xEE, 0xEF, 2, 0x80, 0xBF}, {0xF0, 0xF0, 3, 0x90, 0xBF},
+                           {0xF1, 0xF3, 3, 0x80, 0xBF}, {0xF4, 0xF4, 3, 0x80, 0x8F}};
+
+// The row of kLeads that `byte` begins; null for every byte that begins no sequence.
+const Lead* FindLead(unsigned char byte) {
+    for (const Lead& lead : kLeads) {
+        if (byte >= lead.first && byte <= lead.last) {
+            return &lead;
+        }
+    }
+    return nullptr;
+}
+
 // The length of the UTF-8 sequence that `lead` begins; 1 for a single byte and for bytes
 // that cannot begin a sequence.
 std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF7) {
-        return 4;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        return 3;
-    }
-    if (lead >= 0xC0 && lead <= 0xDF) {
-        return 2;
-    }
-    return 1;
+    const Lead* row = FindLead(lead);
+    return row != nullptr ? static_cast<std::size_t>(row->pending) + 1 : 1;
 }
 
 bool IsContinuation(unsigned char c) {
@@ -46,7 +62,33 @@ std::size_t Utf8CutLength(const char* text, std::size_t length) {
 }
 
 std::size_t TextCutLength(const char* text, std::size_t length) {
-    return TextIsUtf8() ? Utf8CutLength(text, length) : length;
+    if (TextIsUtf8()) {
+        return Utf8CutLength(text, length);
+    }
+    std::size_t end = 0;
+    while (end < length) {
+        const std::size_t size = TextIsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + size > length) {
+            break;
+        }
+        end += size;
+    }
+    return end;
+}
+
+const char* TextFindLastOf(const char* text, const char* set) {
+    const char* found = nullptr;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (TextIsLeadByte(static_cast<unsigned char>(*p))) {
+            if (p[1] == '\0') {
+                break;
+            }
+            ++p;  // the second byte, whatever it is
+        } else if (std::strchr(set, *p) != nullptr) {
+            found = p;
+        }
+    }
+    return found;
 }
 
 std::size_t TextCharCount(const char* text, std::size_t length) {
@@ -73,6 +115,16 @@ void CopyText(char* target, const char* source, std::size_t capacity) {
     target[TextCutLength(target, n)] = '\0';
 }
 
+bool AppendText(char* target, const char* text, std::size_t capacity) {
+    const std::size_t used = std::strlen(target);
+    const std::size_t length = std::strlen(text);
+    if (used + length >= capacity) {
+        return false;
+    }
+    std::memcpy(target + used, text, length + 1);
+    return true;
+}
+
 bool TextEqual(const char* a, const char* b) {
     return std::strcmp(a, b) == 0;
 }
@@ -91,24 +143,12 @@ bool Utf8Check::Take(unsigned char byte) {
     if (byte < 0x80) {
         return true;
     }
-    // The lead bytes of well-formed sequences, with the range that their first
-    // continuation byte must keep to (no overlong form, no surrogate, nothing past U+10FFFF).
-    struct Lead {
-        unsigned char first, last;
-        int pending;
-        unsigned char low, high;
-    };
-    static const Lead kLeads[] = {{0xC2, 0xDF, 1, 0x80, 0xBF}, {0xE0, 0xE0, 2, 0xA0, 0xBF},
-                                  {0xE1, 0xEC, 2, 0x80, 0xBF}, {0xED, 0xED, 2, 0x80, 0x9F},
-                                  {0xEE, 0xEF, 2, 0x80, 0xBF}, {0xF0, 0xF0, 3, 0x90, 0xBF},
-                                  {0xF1, 0xF3, 3, 0x80, 0xBF}, {0xF4, 0xF4, 3, 0x80, 0x8F}};
-    for (const Lead& lead : kLeads) {
-        if (byte >= lead.first && byte <= lead.last) {
-            pending_ = lead.pending;
-            low_ = lead.low;
-            high_ = lead.high;
-            return true;
-        }
+    const Lead* lead = FindLead(byte);
+    if (lead != nullptr) {
+        pending_ = lead->pending;
+        low_ = lead->low;
+        high_ = lead->high;
+        return true;
     }
     valid_ = false;
     return false;

@@ -20,8 +20,9 @@ constexpr int kMaxCharBytes = 4;  // the longest UTF-8 sequence
 constexpr int kStoredNameBuffer = kMaxCharBytes * kNameChars + 1;
 constexpr int kStoredTextBuffer = kMaxCharBytes * kTextChars + 1;
 
-// True when texts are UTF-8: natively always; on Windows when the program's code page is
-// UTF-8 (GetACP() is 65001, Windows 10 version 1903 and later).
+// True when texts are UTF-8: natively unless a test has switched the code page
+// (state/text_posix.h); on Windows when the program's code page is UTF-8 (GetACP() is 65001,
+// Windows 10 version 1903 and later).
 bool TextIsUtf8();
 
 // The length of the longest start of the first `length` bytes of `text` that does not end
@@ -29,9 +30,20 @@ bool TextIsUtf8();
 // left out whole. Bytes that are not UTF-8 are kept as they are.
 std::size_t Utf8CutLength(const char* text, std::size_t length);
 
-// Where the first `length` bytes of `text` may be cut: Utf8CutLength for UTF-8 texts,
-// `length` itself in a legacy code page (where the program cuts bytes, as it always did).
+// True when `byte` begins a two-byte character of the program's code page: never for UTF-8,
+// whose sequences Utf8CutLength tells; in a legacy double-byte code page (where Windows
+// ignores the manifest's UTF-8, before Windows 10 version 1903) a lead byte of that page, as
+// IsDBCSLeadByteEx tells. Its second byte may then be any byte from 0x40 up, '\' among them.
+bool TextIsLeadByte(unsigned char byte);
+
+// Where the first `length` bytes of `text` may be cut: Utf8CutLength for UTF-8 texts; in a
+// legacy code page before a lead byte whose second byte lies beyond `length` (and so
+// `length` itself in a single-byte code page).
 std::size_t TextCutLength(const char* text, std::size_t length);
+
+// The last character of `text` that is one of the ASCII characters in `set`, not the second
+// byte of a double-byte character; null when there is none. The search for '\' in a path.
+const char* TextFindLastOf(const char* text, const char* set);
 
 // The number of characters in the first `length` bytes of `text`: UTF-8 characters (bytes
 // that do not continue a sequence) for UTF-8 texts, bytes in a legacy code page.
@@ -40,6 +52,10 @@ std::size_t TextCharCount(const char* text, std::size_t length);
 // Copies at most `capacity` - 1 bytes of `source`, cut between two characters, and always
 // terminates `target` (when `capacity` is at least 1). `target` may be `source` itself.
 void CopyText(char* target, const char* source, std::size_t capacity);
+
+// Appends `text` to the terminated text in `target` (capacity bytes, terminator included)
+// when the whole of it fits; otherwise leaves `target` as it was and returns false.
+bool AppendText(char* target, const char* text, std::size_t capacity);
 
 // Checks bytes one at a time for well-formed UTF-8: no stray continuation byte, no
 // overlong form, no surrogate, nothing above U+10FFFF.

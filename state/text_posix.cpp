@@ -1,4 +1,5 @@
 #include "state/text.h"
+#include "state/text_posix.h"
 
 static unsigned char FoldAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
@@ -40,8 +41,24 @@ std::size_t NoCaseKey(const char* text, unsigned char* key, std::size_t capacity
     return n;
 }
 
+namespace {
+
+unsigned g_codePage = kNativeUtf8;
+
+}  // namespace
+
+void SetNativeCodePage(unsigned codePage) {
+    g_codePage = codePage;
+}
+
 bool TextIsUtf8() {
-    return true;
+    return g_codePage == kNativeUtf8;
+}
+
+bool TextIsLeadByte(unsigned char byte) {
+    // The lead bytes of Shift-JIS, whose second bytes include '\'.
+    return g_codePage == kNativeShiftJis &&
+           ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
 }
 
 std::size_t LegacyToUtf8(const char* text, std::size_t length, char* target, std::size_t capacity) {

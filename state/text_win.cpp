@@ -147,3 +147,7 @@ std::size_t LegacyToUtf8(const char* text, std::size_t length, char* target, std
     target[n] = '\0';
     return n;
 }
+
+bool TextIsLeadByte(unsigned char byte) {
+    return !TextIsUtf8() && IsDBCSLeadByteEx(CP_ACP, byte) != FALSE;
+}

@@ -1,5 +1,5 @@
 // The runner's environment for the unit tests and the benchmarks: the files that exist, the
-// variables that are defined, the code page and the first suggestion for a text are what the
+// variables that are defined and the first suggestion for a text are what the
 // test says. It allocates nothing while it answers, so that the benchmarks measure the
 // runner, not the fake.
 #pragma once
@@ -19,10 +19,6 @@ class FakeEnvironment final : public RunnerEnvironment {
     std::vector<std::string> files;  // what FileExists finds
     Pairs variables;                 // %NAME% of these expand
     Pairs suggestions;               // typed text, first suggestion
-    // Texts in a legacy code page instead of UTF-8: a double-byte one, whose lead bytes are
-    // those of code page 932 (Japanese). The runner converts from it with LegacyToUtf8, which
-    // natively reads ISO 8859-1: enough to see that a text was converted.
-    bool legacyCodePage = false;
 
     bool FileExists(const char* path) override {
         return std::find(files.begin(), files.end(), path) != files.end();
@@ -46,12 +42,6 @@ class FakeEnvironment final : public RunnerEnvironment {
         buffer[length] = '\0';
         return true;
     }
-
-    bool IsLeadByte(unsigned char byte) override {
-        return legacyCodePage && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
-    }
-
-    bool TextsAreUtf8() override { return !legacyCodePage; }
 
     bool FirstSuggestion(const char* typed, char* entry) override {
         const std::string* suggestion = Find(suggestions, typed);

@@ -8,11 +8,16 @@
 #include "res/resource.h"
 #include "state/process_win.h"
 #include "ui/alias_editor.h"
+#include "ui/control_text_win.h"
 #include "ui/pickers_win.h"
 
 namespace {
 
-enum class Editor { New, Edit };
+// The alias that Edit Alias changes; null for New Alias. Handed to the dialog when it opens
+// and kept with its window.
+AliasRecord* EditedAlias(HWND dialog) {
+    return reinterpret_cast<AliasRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 int WindowStateButton(std::uint32_t windowState) {
     switch (windowState) {
@@ -35,42 +40,43 @@ std::uint32_t CheckedWindowState(HWND dialog) {
     return kStateMinimized;
 }
 
-BOOL OnInitDialog(HWND dialog, Editor editor) {
-    if (editor == Editor::New) {
+BOOL OnInitDialog(HWND dialog, AliasRecord* edited) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(edited));
+    if (edited == nullptr) {
         SetDlgItemTextA(dialog, IDC_START_PATH, g_state.settings.StartPath);
         CheckDlgButton(dialog, IDC_STATE_NORMAL, BST_CHECKED);
         return TRUE;
     }
-    const AliasRecord& alias = *g_state.editedAlias;
-    SetDlgItemTextA(dialog, IDC_ALIAS_NAME, alias.Name);
-    SetDlgItemTextA(dialog, IDC_ALIAS_COMMAND, alias.Command);
-    SetDlgItemTextA(dialog, IDC_START_PATH, alias.StartPath);
-    CheckDlgButton(dialog, WindowStateButton(alias.WindowState), BST_CHECKED);
+    SetDlgItemTextA(dialog, IDC_ALIAS_NAME, edited->Name);
+    SetDlgItemTextA(dialog, IDC_ALIAS_COMMAND, edited->Command);
+    SetDlgItemTextA(dialog, IDC_START_PATH, edited->StartPath);
+    CheckDlgButton(dialog, WindowStateButton(edited->WindowState), BST_CHECKED);
     return TRUE;  // the focus goes to the first tab stop, OK
 }
 
-void OnOk(HWND dialog, Editor editor) {
+void OnOk(HWND dialog) {
     // Longer text is cut to what the fields hold.
     char name[kNameBuffer];
     char command[kTextBuffer];
     char startPath[kTextBuffer];
-    ReadItemText(dialog, IDC_ALIAS_NAME, name, sizeof(name));
-    ReadItemText(dialog, IDC_ALIAS_COMMAND, command, sizeof(command));
-    ReadItemText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
+    ReadControlText(dialog, IDC_ALIAS_NAME, name, sizeof(name));
+    ReadControlText(dialog, IDC_ALIAS_COMMAND, command, sizeof(command));
+    ReadControlText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
     const AliasInput input = {name, command, startPath, CheckedWindowState(dialog)};
     if (!AliasInputComplete(input)) {
         ShowMessage(dialog, "You must enter an alias name, command and start path.",
                     MB_ICONWARNING | MB_OK);
         return;
     }
-    if (editor == Editor::New && !AddEditedAlias(g_state.aliases, input)) {
+    AliasRecord* edited = EditedAlias(dialog);
+    if (edited == nullptr && !AddEditedAlias(g_state.aliases, input)) {
         ShowMessage(dialog,
                     "Error adding alias...  You entered in an alias name that already is used "
                     "or is the same name as one of the Zantrel system commands.",
                     MB_ICONERROR | MB_OK);
         return;
     }
-    if (editor == Editor::Edit && !ChangeAlias(g_state.aliases, *g_state.editedAlias, input)) {
+    if (edited != nullptr && !ChangeAlias(g_state.aliases, *edited, input)) {
         ShowMessage(dialog, "Alias name is already used.", MB_ICONWARNING | MB_OK);
         return;
     }
@@ -80,14 +86,14 @@ void OnOk(HWND dialog, Editor editor) {
 
 void OnBrowseCommand(HWND dialog) {
     char path[kTextBuffer];
-    if (PickFileToOpen(dialog, "Browse", kAllFilesFilter, nullptr, path)) {
+    if (Picked(dialog, PickFileToOpen(dialog, "Browse", kAllFilesFilter, nullptr, path))) {
         SetDlgItemTextA(dialog, IDC_ALIAS_COMMAND, path);  // as chosen: no quotes added
     }
 }
 
 void OnBrowseStartPath(HWND dialog) {
     char path[kTextBuffer];
-    if (PickFolder(dialog, "Choose a start path...", path)) {
+    if (Picked(dialog, PickFolder(dialog, "Choose a start path...", path))) {
         SetDlgItemTextA(dialog, IDC_START_PATH, path);
     }
 }
@@ -105,10 +111,10 @@ BOOL OnDropFiles(HWND dialog, HDROP drop) {
     return FALSE;
 }
 
-BOOL OnCommand(HWND dialog, WORD id, Editor editor) {
+BOOL OnCommand(HWND dialog, WORD id) {
     switch (id) {
         case IDOK:
-            OnOk(dialog, editor);
+            OnOk(dialog);
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, 0);
@@ -124,12 +130,14 @@ BOOL OnCommand(HWND dialog, WORD id, Editor editor) {
     }
 }
 
-INT_PTR AliasEditorProc(HWND dialog, UINT message, WPARAM wParam, Editor editor) {
+// One procedure for both editors: the template tells them apart to the user, the alias
+// handed over (or none) to the code.
+INT_PTR CALLBACK AliasEditorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            return OnInitDialog(dialog, editor);
+            return OnInitDialog(dialog, reinterpret_cast<AliasRecord*>(lParam));
         case WM_COMMAND:
-            return OnCommand(dialog, LOWORD(wParam), editor);
+            return OnCommand(dialog, LOWORD(wParam));
         case WM_DROPFILES:
             return OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
         default:
@@ -137,21 +145,14 @@ INT_PTR AliasEditorProc(HWND dialog, UINT message, WPARAM wParam, Editor editor)
     }
 }
 
-INT_PTR CALLBACK NewAliasProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return AliasEditorProc(dialog, message, wParam, Editor::New);
-}
-
-INT_PTR CALLBACK EditAliasProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return AliasEditorProc(dialog, message, wParam, Editor::Edit);
-}
-
 }  // namespace
 
 INT_PTR ShowNewAliasDialog(HWND owner) {
-    return DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_NEW_ALIAS), owner, NewAliasProc, 0);
+    return DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_NEW_ALIAS), owner, AliasEditorProc,
+                           0);
 }
 
-INT_PTR ShowEditAliasDialog(HWND owner) {
-    return DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_EDIT_ALIAS), owner, EditAliasProc,
-                           0);
+INT_PTR ShowEditAliasDialog(HWND owner, AliasRecord& alias) {
+    return DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_EDIT_ALIAS), owner, AliasEditorProc,
+                           reinterpret_cast<LPARAM>(&alias));
 }

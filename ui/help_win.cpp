@@ -12,35 +12,23 @@ namespace {
 
 typedef HWND(WINAPI* HtmlHelpFunction)(HWND, LPCSTR, UINT, DWORD_PTR);
 
-// HtmlHelpA, taken from hhctrl.ocx at the first help request, so that start-up maps
-// nothing for a viewer seldom opened; null until then, and while the library is missing.
-HtmlHelpFunction g_htmlHelp = nullptr;
-
-HtmlHelpFunction HtmlHelpEntry() {
-    if (g_htmlHelp == nullptr) {
-        HMODULE library = LoadSystemLibrary("hhctrl.ocx");
-        if (library != nullptr) {
-            g_htmlHelp = reinterpret_cast<HtmlHelpFunction>(
-                reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA")));
-        }
-    }
-    return g_htmlHelp;
-}
+SystemFunction<HtmlHelpFunction> g_htmlHelp("hhctrl.ocx", "HtmlHelpA");
 
 // InstallPath (at most 260 characters) followed by `name`, "\zantrel.chm" or
 // "\zantrel.hlp", into `path` of kHelpPathBuffer characters.
 constexpr int kHelpPathBuffer = kTextBuffer + 12;
 
-void HelpFilePath(char* path, const char* name) {
-    lstrcpynA(path, g_state.settings.InstallPath, kTextBuffer);
-    lstrcatA(path, name);
+bool HelpFilePath(char* path, const char* name) {
+    path[0] = '\0';
+    return AppendText(path, g_state.settings.InstallPath, kHelpPathBuffer) &&
+           AppendText(path, name, kHelpPathBuffer);
 }
 
 // "Contents" is the file's first topic; any other keyword is looked up in its index. Where
 // the lookup opens nothing (Wine's viewer answers no keyword lookup), the first topic is
 // shown instead: while the file opens at all, the user sees no error.
 bool OpenHtmlHelp(HWND owner, const char* path, const char* keyword) {
-    HtmlHelpFunction htmlHelp = HtmlHelpEntry();
+    HtmlHelpFunction htmlHelp = g_htmlHelp.Get();
     if (htmlHelp == nullptr) {
         return false;
     }
@@ -61,18 +49,17 @@ bool OpenHtmlHelp(HWND owner, const char* path, const char* keyword) {
 
 }  // namespace
 
-bool OpenHelp(HWND owner, const char* keyword) {
+bool OpenHelp(const char* keyword) {
     char path[kHelpPathBuffer];
-    HelpFilePath(path, "\\zantrel.chm");
-    if (IsExistingFile(path)) {
-        return OpenHtmlHelp(owner, path, keyword);
+    if (HelpFilePath(path, "\\zantrel.chm") && IsExistingFile(path)) {
+        return OpenHtmlHelp(g_app.window, path, keyword);
     }
-    HelpFilePath(path, "\\zantrel.hlp");
-    return WinHelpA(owner, path, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword)) != FALSE;
+    return HelpFilePath(path, "\\zantrel.hlp") &&
+           WinHelpA(g_app.window, path, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword)) != FALSE;
 }
 
 void CloseHelp() {
-    if (g_htmlHelp != nullptr) {
-        g_htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    if (HtmlHelpFunction htmlHelp = g_htmlHelp.Found()) {
+        htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
     }
 }

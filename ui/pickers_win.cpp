@@ -1,8 +1,12 @@
 #include "ui/pickers_win.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <cstring>
+
+#include "state/process_win.h"
 #include "state/text.h"
 #include "ui/system_library_win.h"
 
@@ -32,7 +36,9 @@ class CurrentFolderKeeper {
 };
 
 // Everything not named here stays zero: no custom filter, no file-title buffer, no initial
-// folder (the system chooses), no hook, no template.
+// folder (the system chooses), no hook, no template. Past its first byte (the empty name
+// proposed) the path buffer holds no NUL: a picker that ends without writing a terminator
+// (Wine's, when the UTF-8 form of the path is longer than the buffer) is seen by that.
 void FillFilePicker(OPENFILENAMEA& picker, HWND owner, const char* title, const char* filter,
                     const char* defaultExtension, char* path, DWORD flags) {
     ZeroMemory(&picker, sizeof(picker));
@@ -40,6 +46,7 @@ void FillFilePicker(OPENFILENAMEA& picker, HWND owner, const char* title, const 
     picker.hwndOwner = owner;
     picker.lpstrFilter = filter;
     picker.nFilterIndex = 0;
+    FillMemory(path, kTextChars, '?');
     path[0] = '\0';
     picker.lpstrFile = path;
     picker.nMaxFile = kTextChars;
@@ -49,42 +56,59 @@ void FillFilePicker(OPENFILENAMEA& picker, HWND owner, const char* title, const 
 }
 
 typedef BOOL(WINAPI* FilePicker)(OPENFILENAMEA*);
+typedef DWORD(WINAPI* PickerError)();
 
-// The common dialogs' library is loaded at the first pick rather than at every start-up,
-// where mapping it would cost each start of the program for a dialog seldom opened. It
-// stays loaded for the life of the process.
-BOOL RunFilePicker(const char* function, OPENFILENAMEA* picker) {
-    static HMODULE library = LoadSystemLibrary("comdlg32.dll");
-    FilePicker run = library == nullptr ? nullptr
-                                        : reinterpret_cast<FilePicker>(reinterpret_cast<void*>(
-                                              GetProcAddress(library, function)));
+SystemFunction<FilePicker> g_openPicker("comdlg32.dll", "GetOpenFileNameA");
+SystemFunction<FilePicker> g_savePicker("comdlg32.dll", "GetSaveFileNameA");
+SystemFunction<PickerError> g_pickerError("comdlg32.dll", "CommDlgExtendedError");
+
+// A path longer than the buffer ends the picker as a cancel does, told apart only by the
+// picker's error.
+Pick RunFilePicker(SystemFunction<FilePicker>& function, OPENFILENAMEA* picker) {
+    FilePicker run = function.Get();
+    if (run == nullptr) {
+        return Pick::Cancelled;
+    }
     CurrentFolderKeeper keeper;
-    return run != nullptr ? run(picker) : FALSE;
+    Pick pick = Pick::Cancelled;
+    if (run(picker) != FALSE) {
+        const bool ended = picker->lpstrFile[0] != '\0' &&
+                           std::memchr(picker->lpstrFile, '\0', picker->nMaxFile) != nullptr;
+        pick = ended ? Pick::Chosen : Pick::TooLong;
+    } else {
+        PickerError error = g_pickerError.Get();
+        pick =
+            error != nullptr && error() == FNERR_BUFFERTOOSMALL ? Pick::TooLong : Pick::Cancelled;
+    }
+    if (pick != Pick::Chosen) {
+        picker->lpstrFile[0] = '\0';
+    }
+    return pick;
 }
 
 }  // namespace
 
-bool PickFileToOpen(HWND owner, const char* title, const char* filter, const char* defaultExtension,
+Pick PickFileToOpen(HWND owner, const char* title, const char* filter, const char* defaultExtension,
                     char* path) {
     OPENFILENAMEA picker;
     FillFilePicker(picker, owner, title, filter, defaultExtension, path,
                    OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER);
-    return RunFilePicker("GetOpenFileNameA", &picker) != FALSE;
+    return RunFilePicker(g_openPicker, &picker);
 }
 
-bool PickFileToSave(HWND owner, const char* title, const char* filter, const char* defaultExtension,
+Pick PickFileToSave(HWND owner, const char* title, const char* filter, const char* defaultExtension,
                     char* path) {
     OPENFILENAMEA picker;
     FillFilePicker(picker, owner, title, filter, defaultExtension, path,
                    OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER);
-    return RunFilePicker("GetSaveFileNameA", &picker) != FALSE;
+    return RunFilePicker(g_savePicker, &picker);
 }
 
-bool PickFolder(HWND owner, const char* title, char* path) {
+Pick PickFolder(HWND owner, const char* title, char* path) {
     path[0] = '\0';
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)) || allocator == nullptr) {
-        return false;
+        return Pick::Cancelled;
     }
     BROWSEINFOA browse;
     ZeroMemory(&browse, sizeof(browse));
@@ -95,19 +119,28 @@ bool PickFolder(HWND owner, const char* title, char* path) {
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     CurrentFolderKeeper keeper;
     LPITEMIDLIST folder = SHBrowseForFolderA(&browse);
-    bool chosen = false;
+    Pick pick = Pick::Cancelled;
     if (folder != nullptr) {
-        // Overwrites the display name the browser left in the buffer. A path longer than the
-        // buffer may come back cut anywhere, even without its terminator: it is ended and cut
-        // between characters.
-        chosen = SHGetPathFromIDListA(folder, path) != FALSE;
-        path[kTextChars] = '\0';
-        CopyText(path, path, kTextBuffer);
+        // The path in UTF-16, then in the program's code page: the ANSI function would cut a
+        // path whose UTF-8 form is longer than MAX_PATH bytes and report it as chosen.
+        WCHAR wide[MAX_PATH];
+        if (SHGetPathFromIDListW(folder, wide) != FALSE) {
+            pick = WideCharToMultiByte(CP_ACP, 0, wide, -1, path, kTextBuffer, nullptr, nullptr) > 0
+                       ? Pick::Chosen
+                       : Pick::TooLong;
+        }
         allocator->Free(folder);
     }
     allocator->Release();
-    if (!chosen) {
+    if (pick != Pick::Chosen) {
         path[0] = '\0';
     }
-    return chosen;
+    return pick;
+}
+
+bool Picked(HWND dialog, Pick pick) {
+    if (pick == Pick::TooLong) {
+        ShowMessage(dialog, "The chosen path is too long.", MB_ICONWARNING | MB_OK);
+    }
+    return pick == Pick::Chosen;
 }

@@ -8,6 +8,7 @@
 #include "state/exchange_file.h"
 #include "state/process_win.h"
 #include "state/state_win.h"
+#include "ui/control_text_win.h"
 #include "ui/pickers_win.h"
 
 namespace {
@@ -110,7 +111,7 @@ void ApplyHotKey(HWND dialog, WORD oldHotKey, WORD newHotKey) {
 
 void OnOk(HWND dialog) {
     char startPath[kTextBuffer];
-    ReadItemText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
+    ReadControlText(dialog, IDC_START_PATH, startPath, sizeof(startPath));
     if (startPath[0] == '\0') {
         Warn(dialog, "Default start path can't be blank.");
         return;
@@ -138,8 +139,8 @@ void OnEdit(HWND dialog) {
     if (!SelectedAliasName(dialog, name)) {
         return;
     }
-    g_state.editedAlias = FindAlias(g_state.aliases, name);
-    if (g_state.editedAlias != nullptr && ShowEditAliasDialog(dialog) != 0) {
+    AliasRecord* alias = FindAlias(g_state.aliases, name);
+    if (alias != nullptr && ShowEditAliasDialog(dialog, *alias) != 0) {
         FillList(dialog);
     }
 }
@@ -169,7 +170,7 @@ void OnClearHistory(HWND dialog) {
 
 void OnImport(HWND dialog) {
     char path[kTextBuffer];
-    if (!PickFileToOpen(dialog, "Import Aliases", kAliasFileFilter, "dat", path)) {
+    if (!Picked(dialog, PickFileToOpen(dialog, "Import Aliases", kAliasFileFilter, "dat", path))) {
         return;
     }
     if (ImportAliases(g_state.aliases, path)) {
@@ -181,14 +182,14 @@ void OnImport(HWND dialog) {
 
 void OnExport(HWND dialog) {
     char path[kTextBuffer];
-    if (PickFileToSave(dialog, "Export Aliases", kAliasFileFilter, "dat", path) &&
+    if (Picked(dialog, PickFileToSave(dialog, "Export Aliases", kAliasFileFilter, "dat", path)) &&
         !ExportAliases(g_state.aliases, path)) {
         Fail(dialog, "Error exporting aliases.");
     }
 }
 
 void OnHelp(HWND dialog) {
-    if (!OpenHelp(dialog, "Settings")) {
+    if (!OpenHelp("Settings")) {
         Fail(dialog, "Error opening help file.");
     }
 }

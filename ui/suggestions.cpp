@@ -13,14 +13,10 @@ bool StartsWith(const char* text, const char* prefix) {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
 }
 
-// Appends `source` to the text in `target` (kTextBuffer bytes); false when it does not fit.
-bool Append(char* target, const char* source) {
-    const std::size_t used = std::strlen(target);
-    if (used + std::strlen(source) > static_cast<std::size_t>(kTextChars)) {
-        return false;
-    }
-    std::strcpy(target + used, source);
-    return true;
+// True when `text` ends in a '\' of its own, not in the second byte of a double-byte character.
+bool EndsInBackslash(const char* text) {
+    const char* last = TextFindLastOf(text, "\\");
+    return last != nullptr && last[1] == '\0';
 }
 
 }  // namespace
@@ -61,7 +57,7 @@ void SuggestNames(const char* typed, const AliasList& aliases, const CommandHist
 
 bool FolderToList(const char* typed, const char* startFolder, FolderQuery& query) {
     const char* path = typed[0] == '"' ? typed + 1 : typed;
-    const char* last = std::strrchr(path, '\\');
+    const char* last = TextFindLastOf(path, "\\");
     if (last == nullptr || StartsWith(path, "\\\\") || std::strpbrk(last, "*?\"") != nullptr) {
         return false;
     }
@@ -69,22 +65,23 @@ bool FolderToList(const char* typed, const char* startFolder, FolderQuery& query
     CopyText(query.partial, last + 1, kTextBuffer);
     query.folder[0] = '\0';
     if (StartsWith(path, ".\\") || StartsWith(path, "..\\")) {
-        if (startFolder[0] != '\0' && (!Append(query.folder, startFolder) ||
-                                       (query.folder[std::strlen(query.folder) - 1] != '\\' &&
-                                        !Append(query.folder, "\\")))) {
+        if (startFolder[0] != '\0' &&
+            (!AppendText(query.folder, startFolder, sizeof query.folder) ||
+             (!EndsInBackslash(query.folder) &&
+              !AppendText(query.folder, "\\", sizeof query.folder)))) {
             return false;
         }
     } else if (!IsDriveRoot(path)) {
         return false;
     }
-    return Append(query.folder, query.shown + (path - typed));
+    return AppendText(query.folder, query.shown + (path - typed), sizeof query.folder);
 }
 
 bool AddFolderEntry(Suggestions& list, const FolderQuery& query, const char* name, bool isFolder) {
     char entry[kTextBuffer];
     CopyText(entry, query.shown, sizeof entry);
-    if (!TextStartsWithNoCase(name, query.partial) || !Append(entry, name) ||
-        (isFolder && !Append(entry, "\\"))) {
+    if (!TextStartsWithNoCase(name, query.partial) || !AppendText(entry, name, sizeof entry) ||
+        (isFolder && !AppendText(entry, "\\", sizeof entry))) {
         return list.count < kMaxSuggestions;
     }
     return AddSuggestion(list, entry);

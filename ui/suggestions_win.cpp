@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "run/environment_win.h"
 #include "state/process_win.h"
+#include "ui/control_text_win.h"
 #include "ui/suggestions.h"
 
 namespace {
@@ -38,11 +39,12 @@ struct Request {
 // system does the first choice (short names match its pattern too: AddFolderEntry checks
 // each long name again), and the listing stops once the list is full.
 void ListFolder(const FolderQuery& query, Suggestions& list) {
-    char pattern[MAX_PATH];
-    if (lstrlenA(query.folder) + lstrlenA(query.partial) + 1 >= MAX_PATH) {
+    char pattern[MAX_PATH] = "";
+    if (!AppendText(pattern, query.folder, sizeof pattern) ||
+        !AppendText(pattern, query.partial, sizeof pattern) ||
+        !AppendText(pattern, "*", sizeof pattern)) {
         return;
     }
-    wsprintfA(pattern, "%s%s*", query.folder, query.partial);
     WIN32_FIND_DATAA entry;
     HANDLE find =
         FindFirstFileExA(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
@@ -225,7 +227,7 @@ void UpdateSuggestions(bool justAttached) {
         return;
     }
     char typed[kTextBuffer];
-    ReadItemText(g_app.window, IDC_COMMAND_BOX, typed, sizeof typed);
+    ReadControlText(g_app.window, IDC_COMMAND_BOX, typed, sizeof typed);
     char highlighted[kTextBuffer];
     // Moving through the list puts each suggestion into the box: no new text.
     if (ListOpen(highlighted) && lstrcmpA(highlighted, typed) == 0) {

@@ -1,5 +1,7 @@
 #include "ui/system_library_win.h"
 
+#include "state/text.h"
+
 HMODULE LoadSystemLibrary(const char* name) {
     HMODULE library = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (library != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) {
@@ -9,39 +11,40 @@ HMODULE LoadSystemLibrary(const char* name) {
     // instead, and let its own dependencies be looked for in the system folder too.
     char path[MAX_PATH];
     const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + static_cast<UINT>(lstrlenA(name)) >= MAX_PATH) {
+    if (length == 0 || length >= MAX_PATH || !AppendText(path, "\\", sizeof path) ||
+        !AppendText(path, name, sizeof path)) {
         return nullptr;
     }
-    path[length] = '\\';
-    lstrcpyA(path + length + 1, name);
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-namespace {
-
-// A function of kernel32 that older versions of Windows lack; null there.
-template <typename Function>
-Function KernelFunction(const char* name) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel == nullptr
-               ? nullptr
-               : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+FARPROC FindSystemFunction(const char* library, const char* function) {
+    HMODULE module = LoadSystemLibrary(library);
+    if (module == nullptr) {
+        return nullptr;
+    }
+    FARPROC address = GetProcAddress(module, function);
+    if (address == nullptr) {
+        FreeLibrary(module);
+    }
+    return address;
 }
-
-}  // namespace
 
 void RestrictLibrarySearch() {
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
     typedef BOOL(WINAPI * SetSearchPathModeFunction)(DWORD);
-    const auto setDefaultDllDirectories =
-        KernelFunction<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
-    if (setDefaultDllDirectories != nullptr &&
-        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        return;
+    // kernel32 is in every process: these look up functions that older versions lack.
+    SystemFunction<SetDefaultDllDirectoriesFunction> setDefaultDllDirectories(
+        "kernel32.dll", "SetDefaultDllDirectories");
+    SystemFunction<SetSearchPathModeFunction> setSearchPathMode("kernel32.dll",
+                                                                "SetSearchPathMode");
+    if (const auto onlySystemFolder = setDefaultDllDirectories.Get()) {
+        if (onlySystemFolder(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+            return;
+        }
     }
     SetDllDirectoryA("");
-    const auto setSearchPathMode = KernelFunction<SetSearchPathModeFunction>("SetSearchPathMode");
-    if (setSearchPathMode != nullptr) {
-        setSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
+    if (const auto safeMode = setSearchPathMode.Get()) {
+        safeMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
     }
 }

@@ -16,6 +16,7 @@ const char kNotAdded[] =
     "Error adding alias...  You entered in an alias name that already is used or is the same "
     "name as one of the Zantrel system commands.";
 const char kNameUsed[] = "Alias name is already used.";
+const char kTooLong[] = "The chosen path is too long.";
 
 class AliasEditorTest : public DialogTest {
   protected:
@@ -193,6 +194,34 @@ bool SameText(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
+// Opens the folder browser with the start path's "..." of `editor` and selects `folder` in
+// its tree, expanded from the desktop through My Computer and the drive; null when it did not
+// open.
+HWND BrowseToFolder(DWORD pid, HWND editor, const std::string& folder) {
+    Click(GetDlgItem(editor, kBrowseStartPath));
+    HWND browser = nullptr;
+    HWND tree = nullptr;
+    if (!WaitUntil([&] {
+            browser = FindTopWindow(pid, "#32770", true);
+            return browser != nullptr && GetWindow(browser, GW_OWNER) == editor &&
+                   (tree = FindControl(browser, 0x3741)) != nullptr;
+        })) {
+        ADD_FAILURE() << "no folder browser";
+        return nullptr;
+    }
+    HTREEITEM item = FindTreeChild(tree, nullptr, [](const std::string&) { return true; });
+    item = FindTreeChild(tree, item, [](const std::string& t) { return t == "My Computer"; });
+    const std::string drive = folder.substr(0, 2);
+    item = FindTreeChild(tree, item,
+                         [&](const std::string& t) { return t.find(drive) != std::string::npos; });
+    for (const std::string& part : PartsBelowDrive(folder)) {
+        item = FindTreeChild(tree, item, [&](const std::string& t) { return SameText(t, part); });
+    }
+    EXPECT_NE(nullptr, item) << "no " << folder << " in the tree";
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    return browser;
+}
+
 TEST_F(AliasEditorTest, BrowseButtonsFillTheFieldsThroughTheRealPickers) {
     MakeReturningUser();
     TestFolder folder("browse");
@@ -220,27 +249,9 @@ TEST_F(AliasEditorTest, BrowseButtonsFillTheFieldsThroughTheRealPickers) {
         << "command field: " << ControlText(Field(kCommand));
 
     // The folder browser, driven down its tree: Desktop, My Computer, the drive, folders.
-    Click(Field(kBrowseStartPath));
-    HWND browser = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        browser = FindTopWindow(app.Pid(), "#32770", true);
-        return browser != nullptr && GetWindow(browser, GW_OWNER) == editor;
-    })) << "no folder browser";
-    HWND tree = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (tree = FindControl(browser, 0x3741)) != nullptr; }));
+    HWND browser = BrowseToFolder(app.Pid(), editor, start);
+    ASSERT_NE(nullptr, browser);
     EXPECT_EQ("Choose a start path...", ControlText(FindControl(browser, 0x3742)));
-    HTREEITEM item = FindTreeChild(tree, nullptr, [](const std::string&) { return true; });
-    item = FindTreeChild(tree, item, [](const std::string& t) { return t == "My Computer"; });
-    ASSERT_NE(nullptr, item) << "no My Computer";
-    const std::string drive = start.substr(0, 2);
-    item = FindTreeChild(tree, item,
-                         [&](const std::string& t) { return t.find(drive) != std::string::npos; });
-    ASSERT_NE(nullptr, item) << "no drive " << drive;
-    for (const std::string& part : PartsBelowDrive(start)) {
-        item = FindTreeChild(tree, item, [&](const std::string& t) { return SameText(t, part); });
-        ASSERT_NE(nullptr, item) << "no folder " << part;
-    }
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     Close(browser, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return SameText(ControlText(Field(kStartPath)), start); }))
         << "start path field: " << ControlText(Field(kStartPath));
@@ -264,6 +275,41 @@ TEST_F(AliasEditorTest, BrowseButtonsFillTheFieldsThroughTheRealPickers) {
     PostCommand(window, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the alias did not start";
     EXPECT_TRUE(SameText(ExeDir(), ReadRecord(record).directory)) << ReadRecord(record).directory;
+}
+
+// A file or folder whose path takes more bytes in UTF-8 than the fields hold is refused, not
+// cut into the path of another: the fields keep what they held. (In UTF-16 the paths are
+// short enough for the pickers; under Wine the file picker reports the file as chosen, its
+// path without an end.)
+TEST_F(AliasEditorTest, PathsTooLongForTheFieldsAreRefused) {
+    MakeReturningUser();
+    TestFolder folder("long");
+    std::string name;
+    for (int i = 0; i < 80; ++i) {
+        name += "\xE6\x96\x87";  // 80 times U+6587: 240 bytes
+    }
+    const std::string deep = folder / name;
+    ASSERT_GT(deep.size(), 260u);
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    ASSERT_TRUE(WriteFile(deep + "\\tool.exe", "not really a program"));
+    Start();
+    OpenSettings();
+    OpenEditor(settings_id::kNew, "New Alias");
+    const std::string startPath = ControlText(Field(kStartPath));
+
+    Click(Field(kBrowseCommand));
+    HWND picker = WaitForDialog(app.Pid(), "Browse", editor);
+    ASSERT_NE(nullptr, picker) << "no open picker";
+    TypeIntoFilePicker(picker, deep + "\\tool.exe");
+    ASSERT_TRUE(WaitGone(picker));
+    ExpectMessage(editor, kTooLong, "warning", IDOK);
+    EXPECT_EQ("", ControlText(Field(kCommand)));
+
+    HWND browser = BrowseToFolder(app.Pid(), editor, deep);
+    ASSERT_NE(nullptr, browser);
+    Close(browser, IDOK);
+    ExpectMessage(editor, kTooLong, "warning", IDOK);
+    EXPECT_EQ(startPath, ControlText(Field(kStartPath)));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ constexpr WORD kSettingsCommand = 2004;
 namespace settings_id {
 constexpr int kHide = 1001, kStay = 1002, kClose = 1003, kStartOnBoot = 1004, kHidden = 1005,
               kOpen = 1006, kList = 1007, kNew = 1008, kEdit = 1009, kDelete = 1010, kHotKey = 1012,
-              kClearHistory = 1018, kImport = 1025, kExport = 1026, kStartPath = 1034;
+              kClearHistory = 1018, kImport = 1025, kExport = 1026, kHelp = 1031, kStartPath = 1034;
 }
 namespace editor_id {
 constexpr int kName = 1013, kBrowseCommand = 1015, kBrowseStartPath = 1021, kNormal = 1022,

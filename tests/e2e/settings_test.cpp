@@ -325,6 +325,24 @@ TEST_F(SettingsTest, ExportAndImportThroughTheFilePickers) {
     ExpectValue(kAliasKey, "W2", REG_DWORD, Dword(2));
 }
 
+// The help viewer opened from the dialog belongs to the command window: it stays when the
+// dialog goes.
+TEST_F(SettingsTest, HelpOutlivesTheDialog) {
+    MakeReturningUser();
+    Start();
+    OpenSettings();
+    Click(Item(kHelp));
+    HWND viewer = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        return (viewer = FindTopWindow(app.Pid(), "HH Parent", true)) != nullptr;
+    })) << "no HTML Help window";
+    EXPECT_EQ(window, GetWindow(viewer, GW_OWNER));
+    Close(settings, IDCANCEL);
+    EXPECT_TRUE(IsWindow(viewer)) << "the viewer went with the Settings dialog";
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitGone(viewer));
+}
+
 // Without Ctrl or Alt a key pressed into the field becomes an Alt combination: Windows adds
 // Alt, Wine puts it in Shift's place. Ctrl and Alt combinations stay as pressed.
 struct PressedHotKey {

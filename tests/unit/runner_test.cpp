@@ -11,6 +11,7 @@
 #include "run/runner.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
+#include "state/text_posix.h"
 #include "case_name.h"
 #include "fake_environment.h"
 
@@ -635,7 +636,7 @@ struct LaunchCase {
     const char* text;
     bool elevated;
     std::vector<std::string> launches;  // "line|dir|show" or "runas program|parameters|dir|show"
-    bool legacyCodePage = false;
+    bool legacyCodePage = false;        // a double-byte code page (932) instead of UTF-8
 };
 
 class Launches : public ::testing::TestWithParam<LaunchCase> {};
@@ -661,9 +662,10 @@ TEST_P(Launches, ExpandedAndSplit) {
     ASSERT_TRUE(AddAlias(f.aliases, "two", "open %1*mailto:%2", "", kStateNormal));
     // "D:\" and a character whose second byte is '\': the folder does not end in a '\'.
     ASSERT_TRUE(AddAlias(f.aliases, "dbcs", "my tool.exe -x", "D:\\\x95\\", kStateNormal));
-    f.environment.legacyCodePage = c.legacyCodePage;
     f.host.box = c.text;
+    SetNativeCodePage(c.legacyCodePage ? kNativeShiftJis : kNativeUtf8);
     RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
+    SetNativeCodePage(kNativeUtf8);
     EXPECT_EQ(Join(f.host.launches), Join(c.launches)) << c.text;
     // Nothing launched: the program is unclear, and the user is asked for double quotes.
     const bool unclear = c.launches.empty();

@@ -86,7 +86,7 @@ void CALLBACK DropWhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
 struct EditorCase {
     const char* label;
     const char* caption;
-    INT_PTR (*show)(HWND owner);
+    INT_PTR (*show)(HWND owner, AliasRecord& edited);
 };
 
 void PrintTo(const EditorCase& editor, std::ostream* out) {
@@ -98,13 +98,12 @@ class AliasDropTest : public ::testing::TestWithParam<EditorCase> {};
 TEST_P(AliasDropTest, FirstDroppedPathBecomesTheCommand) {
     g_app.instance = GetModuleHandleA(nullptr);
     ASSERT_TRUE(AddAlias(g_state.aliases, "edited", "edited.exe", "C:\\", 0));
-    g_state.editedAlias = FindAlias(g_state.aliases, "edited");
+    AliasRecord* edited = FindAlias(g_state.aliases, "edited");
     g_seen.clear();
     g_caption = GetParam().caption;
     SetTimer(nullptr, 0, 20, DropWhenOpen);
-    EXPECT_EQ(0, GetParam().show(nullptr));
+    EXPECT_EQ(0, GetParam().show(nullptr, *edited));
     ReleaseAliasList(g_state.aliases);
-    g_state.editedAlias = nullptr;
 
     ASSERT_EQ(std::size(kDrops), g_seen.size()) << "the dialog did not open";
     for (size_t i = 0; i < g_seen.size(); ++i) {
@@ -117,7 +116,7 @@ TEST_P(AliasDropTest, FirstDroppedPathBecomesTheCommand) {
 }
 
 const EditorCase kEditors[] = {
-    {"NewAlias", "New Alias", ShowNewAliasDialog},
+    {"NewAlias", "New Alias", [](HWND owner, AliasRecord&) { return ShowNewAliasDialog(owner); }},
     {"EditAlias", "Edit Alias", ShowEditAliasDialog},
 };
 

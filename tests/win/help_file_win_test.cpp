@@ -80,7 +80,7 @@ TEST(HelpIndexReader, RefusesAFileThatIsNoHelpFile) {
 TEST(HtmlHelp, SettingsOpensTheBuiltFileAndCloseHelpClosesIt) {
     const std::string folder = HelpFile().substr(0, HelpFile().rfind('\\'));
     CopyText(g_state.settings.InstallPath, folder.c_str(), kTextBuffer);
-    ASSERT_TRUE(OpenHelp(nullptr, "Settings"));
+    ASSERT_TRUE(OpenHelp("Settings"));
     HWND viewer = FindWindowA("HH Parent", "Zantrel Help");
     ASSERT_NE(nullptr, viewer);
     CloseHelp();

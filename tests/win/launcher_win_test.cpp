@@ -22,9 +22,17 @@
 #include "run/runner_win.h"
 #include "run/session_win.h"
 #include "state/process_win.h"
+#include "ui/control_text_win.h"
 #include "case_name.h"
 
 namespace {
+
+// What the command window does for IDOK: the box read as it reads it, then run.
+RunOutcome RunBox(HWND window, bool elevated = false) {
+    char typed[kEnteredBuffer];
+    ReadControlText(window, IDC_COMMAND_BOX, typed, sizeof typed);
+    return CommandRunner(window, typed, elevated);
+}
 
 std::string ExeDir() {
     char path[MAX_PATH];
@@ -728,7 +736,7 @@ TEST_P(RunnerWindow, RunsTheCommandBox) {
     SetCursor(arrow);
 
     MessageBoxAnswerer answerer;
-    CommandRunner(window_);
+    RunBox(window_);
     const auto boxes = answerer.Stop();
 
     EXPECT_EQ(GetCursor(), arrow) << c.name << ": cursor not restored";
@@ -777,7 +785,7 @@ TEST_F(RunnerWindowTest, ElevatedDocumentWithoutRunasVerbOpensAsEnterDoes) {
     g_state.settings.AfterCommand = kAfterStay;
     SetDlgItemTextA(window_, IDC_COMMAND_BOX, document.c_str());
     MessageBoxAnswerer answerer;
-    CommandRunner(window_, true);
+    RunBox(window_, true);
     EXPECT_EQ(answerer.Stop().size(), 0u);
     const auto seen = ReadRecord(shellRecord);
     EXPECT_EQ(seen.count("cmdline") ? seen.at("cmdline") : "",
@@ -822,7 +830,7 @@ TEST_F(LauncherTest, CloseDuringAFailureBoxLaunchesNothingMore) {
 
     // What the tray menu's "&Close" sends while the box's own message loop runs.
     MessageBoxAnswerer answerer([window](HWND) { PostMessageA(window, WM_COMMAND, ID_CLOSE, 0); });
-    CommandRunner(window);
+    RunBox(window);
     const auto boxes = answerer.Stop();
 
     EXPECT_EQ(boxes.size(), 1u);
@@ -855,7 +863,7 @@ TEST_F(LauncherTest, RunnerRefusalLeavesTheWindowAlone) {
     g_state.settings.AfterCommand = kAfterClose;
     EmptyHistory(g_state.history);
     SetDlgItemTextA(window, IDC_COMMAND_BOX, " notepad");
-    CommandRunner(window);
+    RunBox(window);
     char text[64] = "";
     GetDlgItemTextA(window, IDC_COMMAND_BOX, text, sizeof text);
     EXPECT_STREQ(text, " notepad");
