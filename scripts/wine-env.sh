@@ -54,6 +54,7 @@ need_display() {
     [ -n "${DISPLAY:-}" ] && return 0
     local number="" tenths
     xvfb_log=$(mktemp "${TMPDIR:-/tmp}/xvfb.XXXXXX")
+    : >"$xvfb_log.display"  # there before the server's shell opens it, for the wait below
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xvfb_log.display" >"$xvfb_log" 2>&1 &
     xvfb_pid=$!
     for ((tenths = 0; tenths < 600; tenths++)); do
