@@ -410,7 +410,7 @@ bool StartMenuWalk::Visit(const FolderEntry& entry) {
     } else if (ShortcutNameLength(entry.name, length) > 0 && files_.count < kMaxPrograms) {
         failed_ = failed_ || !files_.Push(fileNames_.Add(entry.name, length, &failed_));
     }
-    return !failed_;
+    return !failed_ && !system_.Cancelled();
 }
 
 bool StartMenuWalk::Identify(Folder& folder) {
