@@ -291,7 +291,12 @@ void StopProgramIndex() {
     Release(last);
 }
 
-ProgramSnapshot::ProgramSnapshot() {
+ProgramSnapshot::ProgramSnapshot() : published_(nullptr), index_(nullptr) {
+    Refresh();
+}
+
+void ProgramSnapshot::Refresh() {
+    Release(published_);
     AcquireSRWLockShared(&g_programs.lock);
     published_ = g_programs.latest;
     if (published_ != nullptr) {

@@ -25,9 +25,10 @@ void StartProgramIndexAt(const ProgramPlaces& places);
 // a build under way to stop, which it does at the next folder it would read.
 void StopProgramIndex();
 
-// The latest index, held for as long as the snapshot lives (the thread may publish a newer
-// one meanwhile). Cheap: taking one is a short lock and a count. Index() is null until the
-// first index is built, which the functions of program_index.h read as no programs.
+// The latest index, held for as long as the snapshot lives or until Refresh (the thread may
+// publish a newer one meanwhile), so that program numbers stay valid: a list that keeps them
+// keeps its snapshot. Cheap: taking one is a short lock and a count. Index() is null until
+// the first index is built, which the functions of program_index.h read as no programs.
 class ProgramSnapshot {
   public:
     ProgramSnapshot();
@@ -36,6 +37,8 @@ class ProgramSnapshot {
     ProgramSnapshot& operator=(const ProgramSnapshot&) = delete;
 
     const ProgramIndex* Index() const { return index_; }
+    // Lets the index held go and takes the latest.
+    void Refresh();
 
   private:
     struct Published* published_;

@@ -209,12 +209,11 @@ TEST_F(ProgramsWin, StoreAppsFoundByTheirIdsOrNoneUnderWine) {
 
 // Waits up to 20 s for the published index to hold `name` (or, `present` false, not to).
 bool Published(const char* name, bool present) {
-    for (int i = 0; i < 200; ++i) {
-        ProgramSnapshot programs;
+    ProgramSnapshot programs;
+    for (int i = 0; i < 200; ++i, Sleep(100), programs.Refresh()) {
         if (programs.Index() != nullptr && (FindProgram(programs.Index(), name) >= 0) == present) {
             return true;
         }
-        Sleep(100);
     }
     return false;
 }
