@@ -80,14 +80,11 @@ struct KeyWatch {
             if (key == nullptr && !Open()) {
                 return false;
             }
+            // The key's whole tree, or only the names of the parent's subkeys.
             const DWORD filter = onParent ? REG_NOTIFY_CHANGE_NAME
                                           : REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-            if (!onParent &&
-                RegNotifyChangeKeyValue(key, TRUE, filter, event, TRUE) == ERROR_SUCCESS) {
-                return true;
-            }
-            if (onParent &&
-                RegNotifyChangeKeyValue(key, FALSE, filter, event, TRUE) == ERROR_SUCCESS) {
+            if (RegNotifyChangeKeyValue(key, onParent ? FALSE : TRUE, filter, event, TRUE) ==
+                ERROR_SUCCESS) {
                 return true;
             }
             Close();  // deleted meanwhile: once more, from the top
