@@ -1,7 +1,7 @@
 // Stands in for a launched program: records how it was started into the file named by
-// its first argument, as lines "cmdline=", "cwd=" (both in UTF-8, whatever this program's
-// code page), "show=" (-1 without STARTF_USESHOWWINDOW) and "pid=". The record appears
-// whole (written beside, then moved into place). Further arguments:
+// its first argument (with none, "recorded.txt" in its current folder), as lines "cmdline=", "cwd="
+// (both in UTF-8, whatever this program's code page), "show=" (-1 without STARTF_USESHOWWINDOW) and
+// "pid=". The record appears whole (written beside, then moved into place). Further arguments:
 //   sleep:MS     stay alive MS milliseconds after recording
 //   wait:NAME    stay alive until the named event is set (at most 60 seconds)
 //   event:NAME   set the named event once the record is in place
@@ -13,9 +13,7 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        return 2;
-    }
+    const char* record = argc >= 2 ? argv[1] : "recorded.txt";
     WCHAR wideCwd[MAX_PATH + 1] = L"";
     GetCurrentDirectoryW(MAX_PATH + 1, wideCwd);
     char cwd[4 * MAX_PATH] = "";
@@ -30,7 +28,7 @@ int main(int argc, char** argv) {
     const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
 
     char temp[MAX_PATH + 8];
-    std::snprintf(temp, sizeof temp, "%s.tmp", argv[1]);
+    std::snprintf(temp, sizeof temp, "%s.tmp", record);
     FILE* file = std::fopen(temp, "wb");
     if (file == NULL) {
         return 3;
@@ -38,7 +36,7 @@ int main(int argc, char** argv) {
     std::fprintf(file, "cmdline=%s\r\ncwd=%s\r\nshow=%d\r\npid=%lu\r\n", commandLine, cwd, show,
                  static_cast<unsigned long>(GetCurrentProcessId()));
     std::fclose(file);
-    if (!MoveFileExA(temp, argv[1], MOVEFILE_REPLACE_EXISTING)) {
+    if (!MoveFileExA(temp, record, MOVEFILE_REPLACE_EXISTING)) {
         return 4;
     }
 
