@@ -37,7 +37,8 @@ bool FirstFolderEntry(const FolderQuery& query, Suggestions& list) {
 
 }  // namespace
 
-bool FirstSuggestionFor(const char* typed, char* entry) {
+bool FirstSuggestionFor(const char* typed, char* entry, bool* isProgram) {
+    *isProgram = false;
     Suggestions list;
     SuggestNames(typed, g_state.aliases, g_state.history, list);
     for (int i = 0; i < list.count; ++i) {

@@ -6,4 +6,4 @@
 // name or a history entry that begins with it, else an entry of the folder that it names.
 // Into `entry` (kTextBuffer bytes), never a session command; false when there is none. A
 // FirstSuggestionFunction (run/runner_win.h).
-bool FirstSuggestionFor(const char* typed, char* entry);
+bool FirstSuggestionFor(const char* typed, char* entry, bool* isProgram);
