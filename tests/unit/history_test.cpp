@@ -1,12 +1,17 @@
-// The command history: slot 0 the most recent, only slot 0 compared, 20 slots.
+// The command history: slot 0 the most recent, only slot 0 compared, 20 slots. The picks:
+// the most recent first, one a typed text, at most 100.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "case_name.h"
 #include "state/history.h"
+#include "state/picks.h"
 
 namespace {
 
@@ -93,6 +98,84 @@ TEST(History, EmptyClearsEveryByte) {
     EmptyHistory(h);
     const CommandHistory zero{};
     EXPECT_EQ(std::memcmp(&h, &zero, sizeof(h)), 0);
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs Numbered(int from, int to) {  // ("t<to>", "e<to>") first, down to from
+    Pairs pairs;
+    for (int i = to; i >= from; --i) {
+        pairs.push_back({"t" + std::to_string(i), "e" + std::to_string(i)});
+    }
+    return pairs;
+}
+
+TEST(Picks, RememberedAndFound) {
+    const std::string k260(260, 'x');
+    const std::string k261(261, 'x');
+    Pairs full = Numbered(1, 100);  // remembered from the oldest, t1, on
+    std::reverse(full.begin(), full.end());
+    const struct {
+        const char* title;
+        Pairs remembered;  // in the order remembered
+        Pairs expected;    // the list, most recent first
+    } cases[] = {
+        {"most recent first", {{"a", "1"}, {"b", "2"}}, {{"b", "2"}, {"a", "1"}}},
+        {"the same text in another case replaces its pair",
+         {{"calc", "c1"}, {"x", "y"}, {"CALC", "c2"}},
+         {{"CALC", "c2"}, {"x", "y"}}},
+        {"empty or longer than a line refused",
+         {{"", "e"}, {"t", ""}, {k261, "e"}, {"t", k261}, {k260, k260}},
+         {{k260, k260}}},
+        {"the 101st drops the oldest",
+         [&] {
+             Pairs more = full;
+             more.push_back({"t101", "e101"});
+             return more;
+         }(),
+         Numbered(2, 101)},
+        {"a text of a full list moves up and none goes",
+         [&] {
+             Pairs again = full;
+             again.push_back({"T1", "new"});
+             return again;
+         }(),
+         [] {
+             Pairs list = Numbered(2, 100);
+             list.insert(list.begin(), {"T1", "new"});
+             return list;
+         }()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        Picks picks{};
+        for (const auto& pick : c.remembered) {
+            RememberPick(picks, pick.first.c_str(), pick.second.c_str());
+        }
+        Pairs list;
+        for (int i = 0; i < picks.count; ++i) {
+            list.push_back({picks.items[i].typed, picks.items[i].entry});
+        }
+        EXPECT_EQ(list, c.expected);
+        for (const auto& pick : c.expected) {
+            std::string upper = pick.first;
+            for (char& ch : upper) {
+                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            }
+            const char* found = FindPick(picks, upper.c_str());
+            EXPECT_EQ(found != nullptr ? found : "(none)", pick.second) << upper;
+        }
+        EXPECT_EQ(FindPick(picks, "absent"), nullptr);
+        EXPECT_EQ(FindPick(picks, ""), nullptr);
+    }
+}
+
+TEST(Picks, ClearWipesThePairsInUse) {
+    Picks picks{};
+    RememberPick(picks, "typed", "entry");
+    ClearPicks(picks);
+    const Picks zero{};
+    EXPECT_EQ(std::memcmp(&picks, &zero, sizeof(picks)), 0);
 }
 
 }  // namespace

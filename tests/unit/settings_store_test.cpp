@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "state/settings_store.h"
+#include "state/text_posix.h"
 #include "unit/memory_registry.h"
 #include "case_name.h"
 
@@ -45,6 +46,16 @@ std::vector<std::string> History(const AppState& state) {
         slots.push_back(slot);
     }
     return slots;
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs PicksOf(const AppState& state) {
+    Pairs pairs;
+    for (int i = 0; i < state.picks.count; ++i) {
+        pairs.push_back({state.picks.items[i].typed, state.picks.items[i].entry});
+    }
+    return pairs;
 }
 
 std::vector<unsigned char> Bytes(const std::string& text) {
@@ -491,6 +502,7 @@ TEST_F(SettingsStore, SaveWritesEveryValueWithItsTypeAndSizeInOrder) {
     const std::string main = std::string("HKCU\\") + kMainKeyPath;
     const std::string alias = std::string("HKCU\\") + kAliasKeyPath;
     const std::string history = std::string("HKCU\\") + kHistoryKeyPath;
+    const std::string picks = std::string("HKCU\\") + kPicksKeyPath;
     const std::string run = std::string("HKCU\\") + kRunKeyPath;
     std::vector<std::string> expected = {
         "CreateKey " + main,
@@ -518,6 +530,7 @@ TEST_F(SettingsStore, SaveWritesEveryValueWithItsTypeAndSizeInOrder) {
     for (int i = 2; i < 20; ++i) {
         expected.push_back("WriteValue " + history + " " + std::to_string(i) + " SZ 1");
     }
+    expected.push_back("CreateKey " + picks);
     expected.push_back("CreateKey " + run);
     expected.push_back("WriteValue " + run + " Zantrel SZ 19");
     EXPECT_EQ(reg.Log(), expected);
@@ -557,6 +570,11 @@ TEST_F(SettingsStore, RoundTripKeepsEverything) {
     CopyText(state.history.Slots[0], "zero", kTextBuffer);
     CopyText(state.history.Slots[2], "two", kTextBuffer);  // slot 1 stays empty
     CopyText(state.history.Slots[19], std::string(260, 'h').c_str(), kTextBuffer);
+    RememberPick(state.picks, std::string(260, 't').c_str(), std::string(260, 'e').c_str());
+    RememberPick(state.picks, "Caf\xC3\xA9", "caf\xC3\xA9.exe");
+    const Pairs picks = PicksOf(state);
+    // A pick of an earlier save beyond the new ones goes with this save.
+    reg.PutMultiString(HKCU, kPicksKeyPath, "2", {"old", "old.exe"});
     const std::vector<AliasData> aliases = Aliases(state);
     const std::vector<std::string> history = History(state);
     const Settings saved = s;
@@ -572,7 +590,65 @@ TEST_F(SettingsStore, RoundTripKeepsEverything) {
     EXPECT_EQ(state.settings.HotKey, 0x0f7b);
     EXPECT_EQ(Aliases(state), aliases);
     EXPECT_EQ(History(state), history);
+    EXPECT_EQ(PicksOf(state), picks);
     EXPECT_FALSE(state.firstRun);
+}
+
+// One stored pick between two good ones: loaded, or skipped without disturbing the others.
+TEST_F(SettingsStore, StoredPickLoadsOnlyWhenWellFormed) {
+    const std::string k260(260, 'p');
+    const struct {
+        const char* title;
+        RegType type;
+        std::string stored;  // the value "1"; none when empty
+        bool loads;
+        unsigned codePage;
+    } cases[] = {
+        {"two texts", RegType::MultiString, std::string("t\0e\0\0", 5), true, kNativeUtf8},
+        {"without the list's closing NUL", RegType::MultiString, std::string("t\0e\0", 4), true,
+         kNativeUtf8},
+        {"of 260 bytes each", RegType::MultiString, k260 + '\0' + k260 + '\0' + '\0', true,
+         kNativeUtf8},
+        {"missing", RegType::MultiString, "", false, kNativeUtf8},
+        {"as REG_SZ", RegType::String, std::string("t\0e\0\0", 5), false, kNativeUtf8},
+        {"as REG_BINARY", RegType::Binary, std::string("t\0e\0\0", 5), false, kNativeUtf8},
+        {"one text", RegType::MultiString, std::string("t\0\0", 3), false, kNativeUtf8},
+        {"empty typed text", RegType::MultiString, std::string("\0e\0\0", 4), false, kNativeUtf8},
+        {"entry without its NUL", RegType::MultiString, std::string("t\0e", 3), false, kNativeUtf8},
+        {"a third text", RegType::MultiString, std::string("t\0e\0x\0\0", 7), false, kNativeUtf8},
+        {"typed text of 261 bytes", RegType::MultiString, k260 + "pp" + '\0' + 'e' + '\0', false,
+         kNativeUtf8},
+        {"entry of 261 bytes", RegType::MultiString, "t" + std::string(1, '\0') + k260 + "p" + '\0',
+         false, kNativeUtf8},
+        {"longer than any pick", RegType::MultiString, std::string(3000, 'p'), false, kNativeUtf8},
+        {"not UTF-8", RegType::MultiString, std::string("caf\xE9\0e\0\0", 8), false, kNativeUtf8},
+        {"whole double-byte characters", RegType::MultiString, std::string("\x82\xA0\0e\0\0", 6),
+         true, kNativeShiftJis},
+        {"a lead byte without its second", RegType::MultiString, std::string("t\x82\0e\0\0", 6),
+         false, kNativeShiftJis},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        SetNativeCodePage(c.codePage);
+        PutSavedState();
+        reg.RemoveKey(HKCU, kPicksKeyPath);
+        reg.PutMultiString(HKCU, kPicksKeyPath, "0", {"first", "1.exe"});
+        if (!c.stored.empty()) {
+            reg.PutValue(HKCU, kPicksKeyPath, "1", c.type, Bytes(c.stored));
+        }
+        reg.PutMultiString(HKCU, kPicksKeyPath, "99", {"last", "99.exe"});
+        reg.PutMultiString(HKCU, kPicksKeyPath, "100", {"never", "read"});
+        Load();
+        Pairs expected = {{"first", "1.exe"}, {"last", "99.exe"}};
+        if (c.loads) {
+            const std::size_t split = c.stored.find('\0');
+            expected.insert(expected.begin() + 1,
+                            {c.stored.substr(0, split), c.stored.substr(split + 1).c_str()});
+        }
+        EXPECT_EQ(PicksOf(state), expected);
+        EXPECT_FALSE(state.firstRun);
+    }
+    SetNativeCodePage(kNativeUtf8);
 }
 
 TEST_F(SettingsStore, LoadingTwiceDoesNotAddUp) {
