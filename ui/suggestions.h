@@ -38,7 +38,8 @@ struct Suggestion {
                          // named so, 3 the rest by score
     bool later;          // after the others of its score (an uninstaller)
     int score;
-    std::uint32_t key;  // a hash of its folded text, for finding equal texts
+    std::uint32_t key;     // a hash of its folded text, for finding equal texts
+    std::uint16_t length;  // in characters
 };
 
 struct Suggestions {
@@ -46,14 +47,28 @@ struct Suggestions {
     char remembered[kTextBuffer];  // the entry remembered for it, "" when none
     int count;
     Suggestion items[kMaxSuggestions];  // best first once FinishSuggestions has run
-    // The ranking's own working state follows (the typed text folded, ...).
+
+    // The ranking's own working state.
+    MatchUnit typedUnits[kTextChars];  // the typed text folded
+    int typedLength;                   // its characters; 0: nothing is suggested
+    std::uint32_t typedKey;            // the keys of the typed text and the remembered entry
+    std::uint32_t rememberedKey;
+    int worst;  // once the list is full, the item that a better entry replaces
+    // The folder query that AddFolderEntry last saw: its partial name folded, and how many
+    // characters its shown part has.
+    char shown[kTextBuffer];
+    char partial[kTextBuffer];
+    MatchUnit partialUnits[kTextChars];
+    int partialLength;
+    int shownLength;  // -1 until a folder entry is offered
 };
 
 // How well `text` matches `typed`: 0 when the characters of `typed` do not all appear in
 // `text` in order (without regard to letter case), else higher the better: a match at the
 // start of the text and at the starts of words (after a space, '\', '-', '_', '.', or where
 // a lower-case letter is followed by a capital) and runs of consecutive characters score
-// high; gaps and a late first character score low. An empty `typed` matches nothing.
+// high; gaps and a late first character score low. An empty `typed` matches nothing, nor
+// does a text longer than a line (260 bytes).
 int MatchScore(const char* typed, const char* text);
 
 // Empties `list` for the text `typed`; `remembered` (may be null) is the entry that the user
@@ -71,8 +86,8 @@ void OfferSuggestion(Suggestions& list, const char* text, SuggestionKind kind, i
 void SuggestNames(Suggestions& list, const AliasList& aliases, const CommandHistory& history);
 
 // Sorts what was kept, best first: the remembered entry, then an alias whose name is the
-// whole typed text, then a program whose name is, then by score; equal scores the shorter
-// text first, then by kind, then alphabetically.
+// whole typed text, then a program whose name is, then by score; of equal scores those
+// offered `later` last, then the shorter text first, then by kind, then alphabetically.
 void FinishSuggestions(Suggestions& list);
 
 // A folder that the typed text names, and the start of the names wanted from it.
