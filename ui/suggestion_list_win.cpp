@@ -2,8 +2,8 @@
 // thread of its own, started the first time a text names a folder and asleep on its event
 // otherwise: it takes a copy of the list as the window's thread built it (names and
 // programs offered), adds the folder's entries, ranks them and posts the result back. Every
-// change of the text counts up a generation; a listing of an older one stops early and its
-// result is dropped.
+// change of the text counts up a generation; a listing of an older one stops ranking early
+// and its result is dropped. The folder's names are kept while the list is open.
 #include "ui/suggestion_list_win.h"
 
 #include <commctrl.h>
@@ -36,13 +36,28 @@ void FreeSuggestions(Suggestions* list) {
     }
 }
 
+// The names of the folder read last, kept by the listing thread while the list stays open:
+// the keys typed after a folder's '\\' rank its names again without reading the folder
+// again (under Wine a read of a big folder slows the delivery of keys to every program).
+// Each name is followed by its terminator and then 1 for a folder, 0 for a file.
+struct FolderNames {
+    char folder[kTextBuffer];
+    char* bytes;
+    std::size_t used;
+    std::size_t capacity;
+    bool whole;  // every entry of `folder` is there
+};
+constexpr std::size_t kFirstNamesRoom = 64 * 1024;
+constexpr std::size_t kMostNamesRoom = 1024 * 1024;  // a bigger folder is read at every key
+
 // The folder listing's thread and what it shares with the window's thread.
 struct Listing {
     HANDLE thread;
-    HANDLE wake;  // auto-reset: a job is there, or the thread is to end
+    HANDLE wake;  // auto-reset: a job is there, the names are to go, or the thread is to end
     CRITICAL_SECTION lock;
     // Under the lock:
     bool stop;
+    bool forget;  // the list closed: the names kept go
     bool pending;
     LONG jobGeneration;
     FolderQuery query;
@@ -51,6 +66,7 @@ struct Listing {
     Suggestions* done;
     // The thread's own:
     Suggestions* work;
+    FolderNames names;
 };
 
 // Icons fetched lately, by the entry's folded text and kind, so that a row keeps its icon
@@ -86,6 +102,92 @@ volatile LONG g_generation = 0;  // counted up on the window's thread only
 
 // ---- The folder listing
 
+void ForgetNames(FolderNames& names) {
+    if (names.bytes != nullptr) {
+        HeapFree(GetProcessHeap(), 0, names.bytes);
+    }
+    names.bytes = nullptr;
+    names.used = names.capacity = 0;
+    names.whole = false;
+}
+
+// Keeps `name`; false when there is no more room for names.
+bool KeepName(FolderNames& names, const char* name, bool isFolder) {
+    const std::size_t size = static_cast<std::size_t>(lstrlenA(name)) + 2;
+    if (names.used + size > names.capacity) {
+        std::size_t capacity = names.capacity == 0 ? kFirstNamesRoom : 2 * names.capacity;
+        if (names.used + size > capacity || capacity > kMostNamesRoom) {
+            return false;
+        }
+        void* grown = names.bytes == nullptr
+                          ? HeapAlloc(GetProcessHeap(), 0, capacity)
+                          : HeapReAlloc(GetProcessHeap(), 0, names.bytes, capacity);
+        if (grown == nullptr) {
+            return false;
+        }
+        names.bytes = static_cast<char*>(grown);
+        names.capacity = capacity;
+    }
+    CopyText(names.bytes + names.used, name, size - 1);
+    names.bytes[names.used + size - 1] = isFolder ? 1 : 0;
+    names.used += size;
+    return true;
+}
+
+// Reads the folder of `query`, offering each entry to `list` while `generation` is current,
+// and keeps its names; once the text has changed it reads on only to keep them.
+bool ReadFolder(const FolderQuery& query, Suggestions& list, LONG generation, FolderNames& names) {
+    names.used = 0;
+    names.whole = false;
+    CopyText(names.folder, query.folder, sizeof names.folder);
+    char pattern[MAX_PATH] = "";
+    if (!AppendText(pattern, query.folder, sizeof pattern) ||
+        !AppendText(pattern, "*", sizeof pattern)) {
+        return true;
+    }
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        return true;
+    }
+    bool current = true;
+    bool room = true;
+    int seen = 0;
+    bool more = true;
+    do {
+        const char* name = entry.cFileName;
+        const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0) {
+            room = room && KeepName(names, name, isFolder);
+            if (current) {
+                AddFolderEntry(list, query, name, isFolder);
+                current = (++seen % 64) != 0 || g_generation == generation;
+            }
+        }
+        more = (current || room) && FindNextFileA(find, &entry);
+    } while (more);
+    names.whole = room && GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(find);
+    return current;
+}
+
+// Offers the names kept to `list`; false once `generation` is no longer current.
+bool OfferNames(const FolderQuery& query, Suggestions& list, LONG generation,
+                const FolderNames& names) {
+    int seen = 0;
+    for (std::size_t at = 0; at < names.used;) {
+        const char* name = names.bytes + at;
+        const std::size_t length = static_cast<std::size_t>(lstrlenA(name));
+        AddFolderEntry(list, query, name, names.bytes[at + length + 1] != 0);
+        at += length + 2;
+        if (++seen % 64 == 0 && g_generation != generation) {
+            return false;
+        }
+    }
+    return true;
+}
+
 DWORD WINAPI ListingThread(void*) {
     Listing& listing = g_list->listing;
     const HWND popup = g_list->popup;
@@ -96,15 +198,25 @@ DWORD WINAPI ListingThread(void*) {
             LeaveCriticalSection(&listing.lock);
             return 0;
         }
+        const bool forget = listing.forget;
         const bool pending = listing.pending;
         const LONG generation = listing.jobGeneration;
         const FolderQuery query = listing.query;
+        listing.forget = false;
         if (pending) {
             std::swap(listing.job, listing.work);
             listing.pending = false;
         }
         LeaveCriticalSection(&listing.lock);
-        if (pending && ListFolderEntries(query, *listing.work, &g_generation, generation)) {
+        if (forget) {
+            ForgetNames(listing.names);
+        }
+        if (!pending) {
+            continue;
+        }
+        const bool kept = listing.names.whole && lstrcmpA(listing.names.folder, query.folder) == 0;
+        if (kept ? OfferNames(query, *listing.work, generation, listing.names)
+                 : ReadFolder(query, *listing.work, generation, listing.names)) {
             FinishSuggestions(*listing.work);
             EnterCriticalSection(&listing.lock);
             std::swap(listing.work, listing.done);
@@ -131,13 +243,16 @@ bool StartListing() {
         return false;
     }
     InitializeCriticalSection(&listing.lock);
-    listing.thread = CreateThread(nullptr, 0, ListingThread, nullptr, 0, nullptr);
+    listing.thread = CreateThread(nullptr, 0, ListingThread, nullptr, CREATE_SUSPENDED, nullptr);
     if (listing.thread == nullptr) {
         DeleteCriticalSection(&listing.lock);
         CloseHandle(listing.wake);
         listing.wake = nullptr;
         return false;
     }
+    // Typing comes first: the listing takes what time the window's thread leaves.
+    SetThreadPriority(listing.thread, THREAD_PRIORITY_LOWEST);
+    ResumeThread(listing.thread);
     return true;
 }
 
@@ -157,6 +272,18 @@ void EndListing() {
     FreeSuggestions(listing.job);
     FreeSuggestions(listing.work);
     FreeSuggestions(listing.done);
+    ForgetNames(listing.names);
+}
+
+// The list closed: the listing thread lets the names it keeps go.
+void ForgetListing() {
+    Listing& listing = g_list->listing;
+    if (listing.thread != nullptr) {
+        EnterCriticalSection(&listing.lock);
+        listing.forget = true;
+        LeaveCriticalSection(&listing.lock);
+        SetEvent(listing.wake);
+    }
 }
 
 // ---- Icons
@@ -566,6 +693,7 @@ bool CloseSuggestionList() {
     }
     ShowWindow(g_list->popup, SW_HIDE);
     g_list->open = false;
+    ForgetListing();
     return true;
 }
 

@@ -21,30 +21,24 @@ bool FolderOfTyped(const char* typed, FolderQuery& query) {
            FolderToList(typed, startFolder, query);
 }
 
-bool ListFolderEntries(const FolderQuery& query, Suggestions& list, const volatile LONG* generation,
-                       LONG wanted) {
+void ListFolderEntries(const FolderQuery& query, Suggestions& list) {
     char pattern[MAX_PATH] = "";
     if (!AppendText(pattern, query.folder, sizeof pattern) ||
         !AppendText(pattern, "*", sizeof pattern)) {
-        return true;
+        return;
     }
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                    FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) {
-        return true;
+        return;
     }
-    bool current = true;
-    int seen = 0;
     do {
         const char* name = entry.cFileName;
         if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0) {
             AddFolderEntry(list, query, name,
                            (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
         }
-        // A look at the generation now and then: a key typed meanwhile makes the rest stale.
-        current = generation == nullptr || (++seen % 64) != 0 || *generation == wanted;
-    } while (current && FindNextFileA(find, &entry));
+    } while (FindNextFileA(find, &entry));
     FindClose(find);
-    return current;
 }

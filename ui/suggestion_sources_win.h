@@ -17,7 +17,5 @@ void GatherSuggestions(Suggestions& list, const char* typed, const ProgramSnapsh
 // false when there is none to list (network paths never are).
 bool FolderOfTyped(const char* typed, FolderQuery& query);
 
-// Offers every entry of the folder that `query` names. Stops early, returning false, once
-// `*generation` is no longer `wanted` (the text changed meanwhile); `generation` may be null.
-bool ListFolderEntries(const FolderQuery& query, Suggestions& list,
-                       const volatile LONG* generation = nullptr, LONG wanted = 0);
+// Offers every entry of the folder that `query` names, here and now.
+void ListFolderEntries(const FolderQuery& query, Suggestions& list);

@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     HWND box = GetDlgItem(window, 1000);
+    Sleep(2000);  // the index of installed programs is built meanwhile
     bool ok = true;  // every key echoed
     int pressed = 0;
     int calledUp = 0;

@@ -1,8 +1,9 @@
 // The echo of a key typed while the suggestion list lists a folder of 10,000 entries, against
 // the echo of the same key with no listing, in the real command box under Wine, alternating in
-// the same run. Each time, the box holds a path and '\' is typed after it, then at once 'f':
-// the time from 'f' to the box's text ending in it. The path of the listing is the big
-// folder; the other is a network path, which is never listed.
+// the same run. Each time, the box holds a path and '\' is typed after it, then, once the
+// listing is under way, 'f': the time from 'f' to the box's text ending in it. The path of the listing is the big
+// folder; the other is a path of the same length to a folder that does not exist, whose
+// listing ends at once.
 //
 //   bench_echo.exe [runs]      (default 30; beside zantrel.exe)
 #include <windows.h>
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     HWND box = GetDlgItem(window, 1000);
-    Sleep(300);
+    Sleep(2000);  // the index of installed programs is built meanwhile
 
     // The echo of 'f' typed right after '\' at the end of `path`; negative when none came.
     auto echo = [&](const std::string& path) {
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
         PressKey(VK_END);
         WaitForText(box, path);
         TypeChar('\\');
+        WaitForText(box, path + "\\");
+        Sleep(5);  // the listing is under way
         const double start = Now();
         TypeChar('f');
         const std::string typed = path + "\\f";
@@ -48,10 +51,12 @@ int main(int argc, char** argv) {
             if (BoxText(box) == typed) {
                 return Now() - start;
             }
+            Sleep(1);  // leaves the processor to the program
         }
         return -1.0;
     };
-    const std::string network = "\\\\nowhere\\share";
+    std::string missing = folder;
+    missing.back() = missing.back() == 'Q' ? 'R' : 'Q';
     echo(folder);  // the listing thread is there from here on
     std::vector<double> listing, quiet;
     for (int i = 0; i < runs; ++i) {
@@ -59,9 +64,9 @@ int main(int argc, char** argv) {
         double q = 0;
         if (i % 2 == 0) {
             l = echo(folder);
-            q = echo(network);
+            q = echo(missing);
         } else {
-            q = echo(network);
+            q = echo(missing);
             l = echo(folder);
         }
         if (l < 0 || q < 0) {

@@ -38,6 +38,7 @@ std::vector<double> TimePresses(int aliases, int presses) {
         return {};
     }
     HWND box = GetDlgItem(window, 1000);
+    Sleep(2000);  // the index of installed programs is built meanwhile
     std::vector<double> times;
     for (int i = -3; i < presses; ++i) {  // three presses to warm up
         const double start = Now();
