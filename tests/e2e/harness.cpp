@@ -11,6 +11,7 @@ namespace e2e {
 const char kMainKey[] = "Software\\Corvath Software\\Zantrel";
 const char kAliasKey[] = "Software\\Corvath Software\\Zantrel\\Alias";
 const char kHistoryKey[] = "Software\\Corvath Software\\Zantrel\\History";
+const char kPicksKey[] = "Software\\Corvath Software\\Zantrel\\Picks";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

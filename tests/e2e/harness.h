@@ -201,6 +201,7 @@ class FileTypeHandler {
 extern const char kMainKey[];  // Software\Corvath Software\Zantrel
 extern const char kAliasKey[];
 extern const char kHistoryKey[];
+extern const char kPicksKey[];
 extern const char kRunKey[];
 
 // Removes every key and value that the program writes, and the machine-wide key.

@@ -2,8 +2,6 @@
 // the most recent first, one a typed text, at most 100.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -102,49 +100,36 @@ TEST(History, EmptyClearsEveryByte) {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-Pairs Numbered(int from, int to) {  // ("t<to>", "e<to>") first, down to from
-    Pairs pairs;
-    for (int i = to; i >= from; --i) {
-        pairs.push_back({"t" + std::to_string(i), "e" + std::to_string(i)});
+TEST(Picks, RememberedFoundAndCleared) {
+    const std::string k260(260, 'x'), k261(261, 'x');
+    Pairs full, newest;  // t1 remembered first; the list then holds t100 down to t1
+    for (int i = 1; i <= 100; ++i) {
+        full.push_back({"t" + std::to_string(i), "e" + std::to_string(i)});
+        newest.insert(newest.begin(), full.back());
     }
-    return pairs;
-}
-
-TEST(Picks, RememberedAndFound) {
-    const std::string k260(260, 'x');
-    const std::string k261(261, 'x');
-    Pairs full = Numbered(1, 100);  // remembered from the oldest, t1, on
-    std::reverse(full.begin(), full.end());
+    const auto With = [](Pairs list, Pairs::value_type pair, bool atEnd) {
+        list.insert(atEnd ? list.end() : list.begin(), pair);
+        return list;
+    };
     const struct {
         const char* title;
-        Pairs remembered;  // in the order remembered
-        Pairs expected;    // the list, most recent first
+        Pairs remembered, expected;  // in the order remembered; most recent first
+        const char *find, *found;
     } cases[] = {
-        {"most recent first", {{"a", "1"}, {"b", "2"}}, {{"b", "2"}, {"a", "1"}}},
-        {"the same text in another case replaces its pair",
+        {"most recent first; the same text in another case replaces its pair",
          {{"calc", "c1"}, {"x", "y"}, {"CALC", "c2"}},
-         {{"CALC", "c2"}, {"x", "y"}}},
+         {{"CALC", "c2"}, {"x", "y"}},
+         "calc",
+         "c2"},
         {"empty or longer than a line refused",
-         {{"", "e"}, {"t", ""}, {k261, "e"}, {"t", k261}, {k260, k260}},
-         {{k260, k260}}},
-        {"the 101st drops the oldest",
-         [&] {
-             Pairs more = full;
-             more.push_back({"t101", "e101"});
-             return more;
-         }(),
-         Numbered(2, 101)},
-        {"a text of a full list moves up and none goes",
-         [&] {
-             Pairs again = full;
-             again.push_back({"T1", "new"});
-             return again;
-         }(),
-         [] {
-             Pairs list = Numbered(2, 100);
-             list.insert(list.begin(), {"T1", "new"});
-             return list;
-         }()},
+         {{"", "e"}, {"t", ""}, {k261, "e"}, {"t", k261}, {k260, "260"}},
+         {{k260, "260"}},
+         "t",
+         nullptr},
+        {"the 101st drops the oldest", With(full, {"t101", "e101"}, true),
+         With({newest.begin(), newest.end() - 1}, {"t101", "e101"}, false), "t1", nullptr},
+        {"a text of a full list moves up and none goes", With(full, {"T1", "new"}, true),
+         With({newest.begin(), newest.end() - 1}, {"T1", "new"}, false), "t1", "new"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
@@ -157,25 +142,11 @@ TEST(Picks, RememberedAndFound) {
             list.push_back({picks.items[i].typed, picks.items[i].entry});
         }
         EXPECT_EQ(list, c.expected);
-        for (const auto& pick : c.expected) {
-            std::string upper = pick.first;
-            for (char& ch : upper) {
-                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-            }
-            const char* found = FindPick(picks, upper.c_str());
-            EXPECT_EQ(found != nullptr ? found : "(none)", pick.second) << upper;
-        }
-        EXPECT_EQ(FindPick(picks, "absent"), nullptr);
-        EXPECT_EQ(FindPick(picks, ""), nullptr);
+        EXPECT_STREQ(FindPick(picks, c.find), c.found);
+        ClearPicks(picks);
+        EXPECT_EQ(picks.count, 0);
+        EXPECT_STREQ(picks.items[0].typed, "") << "a cleared text stays in memory";
     }
-}
-
-TEST(Picks, ClearWipesThePairsInUse) {
-    Picks picks{};
-    RememberPick(picks, "typed", "entry");
-    ClearPicks(picks);
-    const Picks zero{};
-    EXPECT_EQ(std::memcmp(&picks, &zero, sizeof(picks)), 0);
 }
 
 }  // namespace

