@@ -163,17 +163,3 @@ bool IsUtf8(const char* text, std::size_t length) {
     }
     return check.Complete();
 }
-
-MatchUnit AsciiMatchUnit(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return {static_cast<std::uint32_t>(c - 'A' + 'a'), kMatchUpper};
-    }
-    if (c >= 'a' && c <= 'z') {
-        return {c, kMatchLower};
-    }
-    if (c >= '0' && c <= '9') {
-        return {c, kMatchDigit};
-    }
-    const bool delimiter = c == ' ' || c == '\\' || c == '-' || c == '_' || c == '.';
-    return {c, delimiter ? kMatchDelimiter : kMatchOther};
-}

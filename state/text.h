@@ -118,8 +118,27 @@ struct MatchUnit {
     std::uint8_t kind;     // MatchKind
 };
 
-// The unit of an ASCII character, as both folds below make it: letters folded to lower case.
-MatchUnit AsciiMatchUnit(unsigned char c);
+// The units of the ASCII characters, as both folds below make them: letters folded to lower
+// case.
+struct AsciiMatchUnits {
+    MatchUnit units[128];
+    constexpr AsciiMatchUnits() : units() {
+        for (unsigned c = 0; c < 128; ++c) {
+            const bool delimiter = c == ' ' || c == '\\' || c == '-' || c == '_' || c == '.';
+            units[c] = c >= 'A' && c <= 'Z'   ? MatchUnit{c - 'A' + 'a', kMatchUpper}
+                       : c >= 'a' && c <= 'z' ? MatchUnit{c, kMatchLower}
+                       : c >= '0' && c <= '9' ? MatchUnit{c, kMatchDigit}
+                       : delimiter            ? MatchUnit{c, kMatchDelimiter}
+                                              : MatchUnit{c, kMatchOther};
+        }
+    }
+};
+inline constexpr AsciiMatchUnits kAsciiMatchUnits;
+
+// The unit of the ASCII character `c` (below 0x80).
+inline MatchUnit AsciiMatchUnit(unsigned char c) {
+    return kAsciiMatchUnits.units[c & 0x7F];
+}
 
 // The units of the first characters of `text`, at most `capacity` and at most kTextChars of
 // them; returns how many it wrote. On Windows, ASCII texts are folded directly; others are read

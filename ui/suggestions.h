@@ -53,7 +53,16 @@ struct Suggestions {
     int typedLength;                   // its characters; 0: nothing is suggested
     std::uint32_t typedKey;            // the keys of the typed text and the remembered entry
     std::uint32_t rememberedKey;
-    int worst;  // once the list is full, the item that a better entry replaces
+    int rememberedLength;                   // its characters; -1 when there is none
+    std::uint64_t orders[kMaxSuggestions];  // the items' ranks but for their texts, side by side
+    // A quick sign of each item's folded text, and how many items have each sign: only the
+    // items of an offered text's sign can hold that text.
+    std::uint16_t signs[kMaxSuggestions];
+    std::uint8_t signCounts[1024];
+    // The items as a heap of the worst on top, which a better entry replaces once the list is
+    // full, and where each item is in it.
+    std::uint8_t heap[kMaxSuggestions];
+    std::uint8_t where[kMaxSuggestions];
     // The folder query that AddFolderEntry last saw: its partial name folded, and how many
     // characters its shown part has.
     char shown[kTextBuffer];

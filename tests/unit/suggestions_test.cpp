@@ -53,13 +53,17 @@ std::vector<std::string> Ranked(const char* typed, const char* remembered,
 
 TEST(Suggestions, RankedByHowWellTheyMatch) {
     // 150 entries of equal scores, offered out of order: the best 100 are the shortest,
-    // alphabetically, after the alias named as typed.
-    std::vector<std::string> many = {"a:n"}, best = {"a:n"};
+    // alphabetically, after the alias named as typed; an alias of a kept text offered last
+    // takes its place, and by its kind comes before the other entries of its length.
+    std::vector<std::string> many = {"a:n"}, best = {"a:n", "a:N5"};
     for (int i = 0; i < 150; ++i) {
         many.push_back("r:n" + std::to_string(i * 37 % 150));
     }
+    many.push_back("a:N5");
     for (int i = 0; i < 99; ++i) {
-        best.push_back("r:n" + std::to_string(i));
+        if (i != 5) {
+            best.push_back("r:n" + std::to_string(i));
+        }
     }
     const std::string line(kTextChars, 'a'), tooLong(kTextChars + 1, 'a');
     const struct {
