@@ -80,6 +80,7 @@ class ProgramListTest : public ProgramTest {
                 WaitUntil([&] { return IsShown(window) && GetForegroundWindow() == window; });
                 SetComboText(window, "");
                 TypeText(text);
+                WaitUntil([&] { return ComboText(window) == text; }, 1000);  // every key taken
                 std::vector<std::string> seen;
                 WaitUntil([&] { return !(seen = Listed()).empty(); }, 1000);
                 const bool there = std::find(seen.begin(), seen.end(), name) != seen.end();
