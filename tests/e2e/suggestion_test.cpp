@@ -76,6 +76,38 @@ TEST_F(SuggestionTest, EntriesRankedEachOnce) {
     EXPECT_TRUE(SendMessageA(CommandBox(window), CB_GETDROPPEDSTATE, 0, 0));
 }
 
+// Below the box and as wide, above it at the bottom of the screen; it moves with the window.
+TEST_F(SuggestionTest, ListBelowOrAboveTheBoxMovingWithTheWindow) {
+    ASSERT_TRUE(SetStoredAlias(0, "notes", "notepad.exe", "C:\\", 0));
+    RECT work;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    StartReady();
+    TypeText("no");
+    ASSERT_EQ(Texts{"notes"}, ListShows({"notes"}));
+    const RECT window0 = WindowRect(window);
+    const int height = window0.bottom - window0.top;
+    for (const int top :
+         {static_cast<int>(work.top) + 50, static_cast<int>(work.bottom) - height}) {
+        SCOPED_TRACE(top);
+        SetWindowPos(window, nullptr, window0.left, top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const bool below = top < work.bottom - height;
+        RECT box = WindowRect(CommandBox(window));
+        RECT list = WindowRect(GetParent(SuggestionListBox(app.Pid())));
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                box = WindowRect(CommandBox(window));
+                list = WindowRect(GetParent(SuggestionListBox(app.Pid())));
+                return below ? list.top == box.bottom : list.bottom == box.top;
+            },
+            3000))
+            << "box " << box.top << "-" << box.bottom << ", list " << list.top << "-"
+            << list.bottom;
+        EXPECT_EQ(box.left, list.left);
+        EXPECT_EQ(box.right, list.right);
+    }
+}
+
 // Down and Up move the highlight while the box keeps the typed text, PageDown and PageUp by
 // the rows on screen; Tab takes the entry and the list follows; Esc closes the list, then
 // hides the window; "&Hide" takes the list with the window; Enter runs the highlighted entry.
