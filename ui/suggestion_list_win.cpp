@@ -69,11 +69,10 @@ struct Listing {
     FolderNames names;
 };
 
-// Icons fetched lately, by the entry's folded text and kind, so that a row keeps its icon
-// from one key to the next without asking the shell again.
+// Icons fetched lately, by where they come from (IconKey), so that rows of one type and a row
+// from one key to the next take their icon without asking the shell again.
 struct CachedIcon {
     std::uint32_t key;
-    SuggestionKind kind;
     int iconPlusOne;  // 0: a free slot
 };
 constexpr int kCachedIcons = 128;
@@ -305,41 +304,74 @@ void ProgramOfLine(const char* line, char* path) {
     }
 }
 
-// The entry's icon in the system image list, or -2 when there is none to show. Only the
-// icons of programs are read from their files; the others come from the name's type.
-int FetchIcon(const Suggestion& item) {
-    char path[kTextBuffer] = ".exe";
-    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-    UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
+// Where an entry's icon comes from: a file of its own (a program's shortcut or path), or the
+// type of a name, whose icon every name of that type shares.
+struct IconSource {
+    char path[kTextBuffer];
+    DWORD attributes;
+    bool ownFile;
+};
+
+void SourceOf(const Suggestion& item, IconSource& source) {
+    CopyText(source.path, ".exe", sizeof source.path);
+    source.attributes = FILE_ATTRIBUTE_NORMAL;
+    source.ownFile = false;
     const ProgramIndex* index = g_list->programs.Index();
     switch (item.kind) {
         case SuggestionKind::kFolder:
-            attributes = FILE_ATTRIBUTE_DIRECTORY;
-            CopyText(path, "folder", sizeof path);
+            source.attributes = FILE_ATTRIBUTE_DIRECTORY;
+            CopyText(source.path, "folder", sizeof source.path);
             break;
         case SuggestionKind::kFile:
-            CopyText(path, item.text, sizeof path);
+            CopyText(source.path, item.text, sizeof source.path);
             break;
         case SuggestionKind::kProgram:
             // A Store app has no file of its own: the icon of programs stands for it.
-            if (item.program >= 0 && item.program < ProgramCount(index) &&
-                lstrcmpA(ProgramName(index, item.program), item.text) == 0 &&
-                ProgramIconPath(index, item.program, path, sizeof path)) {
-                flags &= ~SHGFI_USEFILEATTRIBUTES;
+            source.ownFile = item.program >= 0 && item.program < ProgramCount(index) &&
+                             lstrcmpA(ProgramName(index, item.program), item.text) == 0 &&
+                             ProgramIconPath(index, item.program, source.path, sizeof source.path);
+            if (!source.ownFile) {
+                CopyText(source.path, ".exe", sizeof source.path);
             }
             break;
         case SuggestionKind::kAlias: {
             const AliasRecord* alias = FindAlias(g_state.aliases, item.text);
-            ProgramOfLine(alias != nullptr ? alias->Command : "", path);
+            ProgramOfLine(alias != nullptr ? alias->Command : "", source.path);
             break;
         }
         case SuggestionKind::kRecent:
-            ProgramOfLine(item.text, path);
+            ProgramOfLine(item.text, source.path);
             break;
     }
+}
+
+// The key of the icons cached: the whole path of a file of its own, else the name's type (its
+// extension, or that it is a folder), letter case aside.
+std::uint32_t IconKey(const IconSource& source) {
+    const char* part = source.path;
+    if (!source.ownFile) {
+        const char* dot = TextFindLastOf(source.path, ".");
+        const char* slash = TextFindLastOf(source.path, "\\");
+        part = (source.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0   ? "\\"
+               : dot != nullptr && (slash == nullptr || dot > slash) ? dot
+                                                                     : "";
+    }
+    std::uint32_t hash = source.ownFile ? 2166136261u : 84696351u;
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(part); *c != 0; ++c) {
+        hash = (hash ^ (*c >= 'A' && *c <= 'Z' ? *c + 32u : *c)) * 16777619u;
+    }
+    return hash;
+}
+
+// The icon in the system image list, or -2 when there is none to show. Only the icons of
+// programs are read from their files; the others come from the name's type.
+int FetchIcon(const IconSource& source) {
     SHFILEINFOA info;
     ZeroMemory(&info, sizeof info);
-    const DWORD_PTR images = SHGetFileInfoA(path, attributes, &info, sizeof info, flags);
+    const UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON |
+                       (source.ownFile ? 0u : static_cast<UINT>(SHGFI_USEFILEATTRIBUTES));
+    const DWORD_PTR images =
+        SHGetFileInfoA(source.path, source.attributes, &info, sizeof info, flags);
     if (images == 0) {
         return -2;
     }
@@ -352,13 +384,16 @@ int IconOf(Suggestion& item) {
         return item.icon;
     }
     ListState& list = *g_list;
+    IconSource source;
+    SourceOf(item, source);
+    const std::uint32_t key = IconKey(source);
     for (const CachedIcon& cached : list.icons) {
-        if (cached.iconPlusOne != 0 && cached.key == item.key && cached.kind == item.kind) {
+        if (cached.iconPlusOne != 0 && cached.key == key) {
             return item.icon = cached.iconPlusOne - 1;
         }
     }
-    item.icon = FetchIcon(item);
-    list.icons[list.nextIcon] = {item.key, item.kind, item.icon + 1};
+    item.icon = FetchIcon(source);
+    list.icons[list.nextIcon] = {key, item.icon + 1};
     list.nextIcon = (list.nextIcon + 1) % kCachedIcons;
     return item.icon;
 }
