@@ -110,7 +110,7 @@ TEST_F(Screenshot, DISABLED_Suggestions) {
     TypeText("n");
     HWND list = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
-        list = FindTopWindow(app.Pid(), "Static", true);  // Wine's suggestion list
+        list = FindTopWindow(app.Pid(), "ZantrelSuggestions", true);
         return list != nullptr;
     }));
     Sleep(1000);  // painted

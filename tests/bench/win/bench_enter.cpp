@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     HWND box = GetDlgItem(window, 1000);
+    Sleep(2000);  // the index of installed programs is built meanwhile
 
     auto enter = [&](const std::string& text) {
         SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
