@@ -18,7 +18,7 @@ const IID kPersistFile = {0x0000010b, 0, 0, {0xc0, 0, 0, 0, 0, 0, 0, 0x46}};
 bool EndsWithNoCase(const char* text, const char* ending) {
     const std::size_t length = std::strlen(text);
     const std::size_t n = std::strlen(ending);
-    return length >= n && lstrcmpiA(text + length - n, ending) == 0;
+    return length >= n && TextEqualNoCase(text + length - n, ending);
 }
 
 // One request to the shell. `quiet` keeps the shell's own error messages back, so that the
