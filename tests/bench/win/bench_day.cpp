@@ -109,13 +109,11 @@ int main(int argc, char** argv) {
     ReturningUser({"notes", "notepad", "nightly"});
     SetUserString(std::string(kMainKey) + "\\History", "0", "notepad C:\\notes\\todo.txt");
     PROCESS_INFORMATION zantrel;
-    HWND window = StartZantrel(&zantrel, [](HWND w) { return GetForegroundWindow() == w; });
+    HWND window = StartForTyping(&zantrel);
     if (window == nullptr) {
-        std::printf("zantrel.exe did not start\n");
         return 1;
     }
     HWND box = GetDlgItem(window, 1000);
-    Sleep(2000);     // the index of installed programs is built meanwhile
     bool ok = true;  // every key echoed
     int pressed = 0;
     int calledUp = 0;

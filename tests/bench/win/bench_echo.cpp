@@ -28,13 +28,11 @@ int main(int argc, char** argv) {
     const std::string folder = BigFolder("zantrel-bench-suggest", 10000);
     ReturningUser();
     PROCESS_INFORMATION zantrel;
-    HWND window = StartZantrel(&zantrel, [](HWND w) { return GetForegroundWindow() == w; });
+    HWND window = StartForTyping(&zantrel);
     if (window == nullptr) {
-        std::printf("zantrel.exe did not start\n");
         return 1;
     }
     HWND box = GetDlgItem(window, 1000);
-    Sleep(2000);  // the index of installed programs is built meanwhile
 
     // The time until `typed` ends in `key` after it was pressed; negative when it never did.
     auto echo = [&](std::string& typed, char key) {

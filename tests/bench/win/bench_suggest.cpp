@@ -43,13 +43,11 @@ int main(int argc, char** argv) {
     ReturningUser();
 
     PROCESS_INFORMATION zantrel;
-    HWND window = StartZantrel(&zantrel, [](HWND w) { return GetForegroundWindow() == w; });
+    HWND window = StartForTyping(&zantrel);
     if (window == nullptr) {
-        std::printf("zantrel.exe did not start\n");
         return 1;
     }
     HWND box = GetDlgItem(window, 1000);
-    Sleep(2000);  // the index of installed programs is built meanwhile
 
     // Closes the list (Esc) and puts `text` into the box, the caret at its end, then times
     // the press of `key` until the list shows.

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,6 +36,18 @@ inline HWND StartZantrel(PROCESS_INFORMATION* zantrel, const std::function<bool(
         Sleep(10);
         window = FindWindowA("Zantrel", nullptr);
     }
+    return window;
+}
+
+// Starts zantrel.exe ready for typing (its window in the foreground) and gives the index of
+// installed programs its time to be built; says so and returns null when it did not start.
+inline HWND StartForTyping(PROCESS_INFORMATION* zantrel) {
+    HWND window = StartZantrel(zantrel, [](HWND w) { return GetForegroundWindow() == w; });
+    if (window == nullptr) {
+        std::printf("zantrel.exe did not start\n");
+        return nullptr;
+    }
+    Sleep(2000);
     return window;
 }
 
