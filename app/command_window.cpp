@@ -8,8 +8,9 @@
 #include "state/state_win.h"
 #include "ui/dialogs.h"
 #include "ui/control_text_win.h"
+#include "state/picks.h"
 #include "ui/first_suggestion_win.h"
-#include "ui/suggestions_win.h"
+#include "ui/suggestion_list_win.h"
 
 namespace {
 
@@ -108,31 +109,23 @@ LRESULT OnActivate(HWND window, WPARAM wParam) {
     const WORD state = LOWORD(wParam);
     if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
         SetFocus(GetDlgItem(window, IDC_COMMAND_BOX));
-        // The suggestions are attached once, when the window is first ready for typing and
-        // the program has nothing else to do: a timer's message comes only then.
-        static bool attachTimerSet = false;
-        if (!attachTimerSet) {
-            attachTimerSet =
-                SetTimer(window, IDT_ATTACH_SUGGESTIONS, USER_TIMER_MINIMUM, nullptr) != 0;
-        }
+    } else {
+        CloseSuggestionList();  // another window was activated
     }
     return 0;
 }
 
 LRESULT OnTimer(HWND window, WPARAM id) {
-    if (id == IDT_ATTACH_SUGGESTIONS) {
-        KillTimer(window, id);
-        AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
-    } else if (id == IDT_TRAY_RETRY) {
+    if (id == IDT_TRAY_RETRY) {
         OnTrayRetry(window);
     }
     return 0;
 }
 
 // Esc in the window closes an open suggestion list first; the dialog manager turns it into
-// IDCANCEL before the list sees it.
+// IDCANCEL. The tray menu's "&Hide" hides the window, list or not.
 void OnCancel(HWND window) {
-    if (GetKeyState(VK_ESCAPE) < 0 && CloseSuggestions(false)) {
+    if (GetKeyState(VK_ESCAPE) < 0 && CloseSuggestionList()) {
         return;
     }
     ShowWindow(window, SW_HIDE);
@@ -140,15 +133,9 @@ void OnCancel(HWND window) {
 
 void OnCommandBoxNotify(HWND window, WORD code) {
     if (code == CBN_EDITCHANGE) {
-        // Typed before the timer came: attached now, for this change already.
-        const bool attachNow = !SuggestionsAttached();
-        if (attachNow) {
-            KillTimer(window, IDT_ATTACH_SUGGESTIONS);
-            AttachSuggestions(GetDlgItem(window, IDC_COMMAND_BOX));
-        }
-        UpdateSuggestions(attachNow);
+        UpdateSuggestionList(window);
     } else if (code == CBN_DROPDOWN) {
-        CloseSuggestions(false);  // the history list opens instead
+        CloseSuggestionList();  // the history list opens instead
     }
 }
 
@@ -168,22 +155,41 @@ LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     if ((pos->flags & SWP_NOMOVE) == 0) {
         g_state.settings.LocX = pos->x;
         g_state.settings.LocY = pos->y;
+        PlaceSuggestionList();
     }
     return DefWindowProcA(window, WM_WINDOWPOSCHANGED, wParam, lParam);
 }
 
-void RunTypedLine(HWND window) {
+// Runs `line`. A line run from the suggestion list (`choice`), or one that nothing found
+// and that ran its first suggestion instead, teaches the list what the user wanted for the
+// text typed: that entry comes first for it next time.
+void RunLine(HWND window, const char* line, const SuggestionChoice* choice) {
+    const RunOutcome outcome = CommandRunner(window, line, ElevationAsked(), FirstSuggestionFor,
+                                             choice != nullptr && choice->isProgram);
+    if (outcome.recorded && (choice != nullptr || outcome.redirected)) {
+        RememberPick(g_state.picks, choice != nullptr ? choice->typed : outcome.typed,
+                     outcome.entry);
+    }
+}
+
+// Enter: the entry highlighted in the suggestion list (or double-clicked) goes into the box
+// and runs as if typed; without one, the typed line runs.
+void OnEnter(HWND window) {
+    SuggestionChoice choice;
+    if (TakeSuggestionChoice(choice)) {
+        SetDlgItemTextA(window, IDC_COMMAND_BOX, choice.entry);
+        RunLine(window, choice.entry, &choice);
+        return;
+    }
     char typed[kEnteredBuffer];
     ReadControlText(window, IDC_COMMAND_BOX, typed, sizeof typed);
-    CommandRunner(window, typed, ElevationAsked(), FirstSuggestionFor);
+    RunLine(window, typed, nullptr);
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
         case IDOK:
-            // Enter with a suggestion highlighted runs that suggestion.
-            CloseSuggestions(true);
-            RunTypedLine(window);
+            OnEnter(window);
             return 1;
         case IDCANCEL:
             OnCancel(window);
@@ -255,12 +261,12 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_INITDIALOG:
             return 1;
         case WM_DESTROY:
-            ReleaseSuggestions();
+            DestroySuggestionList();
             PostQuitMessage(0);
             return 0;
         case WM_SHOWWINDOW:
             if (wParam == FALSE) {
-                CloseSuggestions(false);  // the list goes with the window
+                CloseSuggestionList();  // the list goes with the window
             }
             return DefWindowProcA(window, message, wParam, lParam);
         case WM_TIMER:

@@ -1,14 +1,16 @@
 // Entry point: one instance per desktop, start-up, the message loop and shutdown.
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "app/command_window.h"
+#include "programs/programs_win.h"
 #include "res/resource.h"
 #include "state/process_win.h"
 #include "state/state_win.h"
 #include "ui/dialogs.h"
+#include "ui/suggestion_list_win.h"
 #include "ui/system_library_win.h"
 
 namespace {
@@ -61,10 +63,21 @@ constexpr DWORD kQuietMs = 1000;
 // when the window has been hidden, and once after a quiet second following any message.
 // Typing does not fault the code back in at every key, and an idle program is never woken:
 // the wait for the quiet second is the wait for the next message.
+//
+// The index of installed programs is started the first time the queue is empty: after the
+// window is on the screen and painted, never on the way to it.
+//
+// The suggestion list sees each message first: the keys that move through it and its clicks
+// are its own, before the dialog manager makes Tab a move of the focus.
 int RunMessageLoop(HWND window) {
     MSG msg;
     bool busy = false;  // messages came since the last trim
+    bool indexStarted = false;
     for (;;) {
+        if (!indexStarted && HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) {
+            StartProgramIndex();
+            indexStarted = true;
+        }
         if (busy && MsgWaitForMultipleObjectsEx(0, nullptr, kQuietMs, QS_ALLINPUT,
                                                 MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT) {
             TrimWorkingSet();
@@ -73,7 +86,9 @@ int RunMessageLoop(HWND window) {
         if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
             break;
         }
-        if (!IsDialogMessageW(window, &msg)) {
+        if (SuggestionListMessage(msg)) {
+            // the list's own
+        } else if (!IsDialogMessageW(window, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -100,7 +115,8 @@ void Shutdown(HWND window) {
         UnregisterHotKey(window, HOTKEY_ID);
     }
     CloseHelp();
-    OleUninitialize();
+    StopProgramIndex();
+    CoUninitialize();
 }
 
 }  // namespace
@@ -119,7 +135,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     InitCommonControls();
-    OleInitialize(nullptr);
+    // The shell (ShellExecuteEx, the pickers, the icons of the suggestion list) wants COM
+    // on this thread; nothing of OLE's own (drag and drop, the clipboard) is used.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     if (!RegisterCommandWindowClass(instance)) {
         ShowStartupError(nullptr, "Error registering class.");

@@ -18,16 +18,17 @@ const IID kPersistFile = {0x0000010b, 0, 0, {0xc0, 0, 0, 0, 0, 0, 0, 0x46}};
 bool EndsWithNoCase(const char* text, const char* ending) {
     const std::size_t length = std::strlen(text);
     const std::size_t n = std::strlen(ending);
-    return length >= n && lstrcmpiA(text + length - n, ending) == 0;
+    return length >= n && TextEqualNoCase(text + length - n, ending);
 }
 
 // One request to the shell. `quiet` keeps the shell's own error messages back, so that the
 // caller can show the launcher's; otherwise a failure has been shown already.
-ProgramLaunch Shell(const char* verb, const char* file, const char* directory, bool quiet) {
+ProgramLaunch Shell(const char* verb, const char* file, const char* directory, bool quiet,
+                    bool wait) {
     SHELLEXECUTEINFOA shell;
     ZeroMemory(&shell, sizeof shell);
     shell.cbSize = sizeof shell;
-    shell.fMask = quiet ? SEE_MASK_FLAG_NO_UI : 0;
+    shell.fMask = (quiet ? SEE_MASK_FLAG_NO_UI : 0) | (wait ? SEE_MASK_NOASYNC : 0);
     shell.hwnd = g_app.window;
     shell.lpVerb = verb;
     shell.lpFile = file;
@@ -112,7 +113,7 @@ ProgramLaunch RaiseTarget(const char* path, ProgramLaunch shell) {
 }  // namespace
 
 ProgramLaunch LaunchProgram(const ProgramIndex* index, int program, bool elevated,
-                            const char* startDir) {
+                            const char* startDir, bool programEnds) {
     char target[kTextBuffer];
     ProgramTarget(index, program, target, sizeof target);
     if (target[0] == '\0') {
@@ -123,16 +124,17 @@ ProgramLaunch LaunchProgram(const ProgramIndex* index, int program, bool elevate
         case ProgramSource::kCommonShortcut: {
             // The shortcut carries its own start folder; the shell tells of a broken one.
             if (!elevated || !EndsWithNoCase(target, ".lnk")) {
-                return Shell("open", target, nullptr, false);
+                return Shell("open", target, nullptr, false, programEnds);
             }
-            const ProgramLaunch shell = Shell("runas", target, nullptr, true);
+            const ProgramLaunch shell = Shell("runas", target, nullptr, true, programEnds);
             return shell.shellCode == ERROR_BAD_EXE_FORMAT ? RaiseTarget(target, shell) : shell;
         }
         case ProgramSource::kUserAppPath:
         case ProgramSource::kMachineAppPath: {
             const char* folder = ProgramStartFolder(index, program);
             const char* directory = folder[0] != '\0' ? folder : startDir;
-            const ProgramLaunch shell = Shell(elevated ? "runas" : "open", target, directory, true);
+            const ProgramLaunch shell =
+                Shell(elevated ? "runas" : "open", target, directory, true, programEnds);
             // Process creation cannot raise rights, nor start what the user declined.
             return shell.outcome == ProgramStart::kFailed && !elevated
                        ? Create(target, directory, shell)
@@ -141,7 +143,7 @@ ProgramLaunch LaunchProgram(const ProgramIndex* index, int program, bool elevate
         case ProgramSource::kStoreApp: {
             char address[kTextBuffer + 20];
             wsprintfA(address, "shell:AppsFolder\\%s", target);
-            return Shell("open", address, nullptr, true);
+            return Shell("open", address, nullptr, true, programEnds);
         }
     }
     return {ProgramStart::kFailed, ERROR_FILE_NOT_FOUND, 0};

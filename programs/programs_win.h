@@ -65,6 +65,7 @@ struct ProgramLaunch {
 // - an App Paths program by its path, in its Path folder or else in `startDir` (may be ""),
 //   through the shell ("runas" when `elevated`), else by process creation;
 // - a Store app through shell:AppsFolder\<AppUserModelID> (never elevated).
-// The shell's own dialogs are owned by the command window.
+// The shell's own dialogs are owned by the command window. `programEnds`: the program ends
+// right after this start, so the shell finishes its work before it returns.
 ProgramLaunch LaunchProgram(const ProgramIndex* index, int program, bool elevated,
-                            const char* startDir);
+                            const char* startDir, bool programEnds = false);

@@ -56,9 +56,7 @@
 // Tray icon callback message (WM_USER + 1) and the global hot key's identifier.
 #define WM_TRAYNOTIFY 1025
 
-// Timers of the command window: set at its first activation, the first attaches the
-// suggestions once the program is idle; the second tries again to add the tray icon when
-// the notification area was not ready at start-up.
-#define IDT_ATTACH_SUGGESTIONS 1
+// The command window's timer: it tries again to add the tray icon when the notification
+// area was not ready at start-up.
 #define IDT_TRAY_RETRY 2
 #define HOTKEY_ID 1

@@ -13,9 +13,9 @@ class RunnerEnvironment {
     // needs more than `capacity` - 1 bytes.
     virtual bool ExpandVariables(const char* text, char* buffer, int capacity) = 0;
     // The text of the best entry of the suggestion list for `typed` (what the list would show
-    // first) into `entry` (kTextBuffer bytes), never a session command; false when there is
-    // none.
-    virtual bool FirstSuggestion(const char* typed, char* entry) = 0;
+    // first) into `entry` (kTextBuffer bytes), never a session command, and whether it is the
+    // name of an installed program (`*isProgram`); false when there is none.
+    virtual bool FirstSuggestion(const char* typed, char* entry, bool* isProgram) = 0;
 
   protected:
     ~RunnerEnvironment() = default;

@@ -103,6 +103,19 @@ struct LineRun {
     LaunchResult failed;  // kNotFound
 };
 
+// The installed program `name`, its failure shown.
+LineRun RunProgram(RunnerHost& host, const RunMode& mode, const char* name) {
+    const LaunchResult result = host.LaunchProgram(name, mode.elevated, mode.programEnds);
+    if (result.status == LaunchStatus::kStarted) {
+        return LineRun{RunStatus::kStarted, LineProblem::kNone, {}};
+    }
+    if (result.status == LaunchStatus::kFailed) {
+        host.ReportLaunchFailure(result.shellCode, result.createCode);
+        return LineRun{RunStatus::kFailed, LineProblem::kNone, {}};
+    }
+    return LineRun{RunStatus::kDeclined, LineProblem::kNone, {}};
+}
+
 // Launches the commands of `line` in order, each failure shown before the next command
 // starts; the failure message's own message loop lets the tray menu end the program, and
 // once the window is gone nothing more is launched. The last launch made decides, except
@@ -143,10 +156,12 @@ LineRun RunLine(RunnerHost& host, RunnerEnvironment& environment, const AliasLis
 
 // The entry that runs in place of a typed line that nothing finds: the first suggestion for
 // it, unless that is a session command (never run in place of a line) or the line itself
-// (which has just failed).
-bool FindRedirect(RunnerEnvironment& environment, const char* entered, char* entry) {
-    return environment.FirstSuggestion(entered, entry) && !IsSessionCommandName(entry) &&
-           !TextEqualNoCase(entry, entered);
+// (which has just failed), but for a program of that name (`*isProgram`).
+bool FindRedirect(RunnerEnvironment& environment, const char* entered, char* entry,
+                  bool* isProgram) {
+    *isProgram = false;
+    return environment.FirstSuggestion(entered, entry, isProgram) && !IsSessionCommandName(entry) &&
+           (*isProgram || !TextEqualNoCase(entry, entered));
 }
 
 // The line goes into the history as it ran, and AfterCommand applies.
@@ -160,7 +175,7 @@ void Record(RunnerHost& host, const char* ran, const Settings& settings) {
 }  // namespace
 
 RunOutcome RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
-                         const Settings& settings, bool elevated) {
+                         const Settings& settings, bool elevated, bool asProgram) {
     RunOutcome outcome = {false, false, "", ""};
     char entered[kEnteredBuffer];
     entered[0] = '\0';
@@ -184,14 +199,19 @@ RunOutcome RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const
     // Large, but on the stack only for the run: every command is prepared before the first
     // one starts.
     CommandLine line;
-    LineRun run = RunLine(host, environment, aliases, settings, mode, entered, true, line);
+    LineRun run = asProgram
+                      ? RunProgram(host, mode, entered)
+                      : RunLine(host, environment, aliases, settings, mode, entered, true, line);
     const char* ran = entered;
     char suggestion[kTextBuffer];
     if (run.status == RunStatus::kNotFound) {
-        outcome.redirected = FindRedirect(environment, entered, suggestion);
+        bool isProgram = false;
+        outcome.redirected = FindRedirect(environment, entered, suggestion, &isProgram);
         if (outcome.redirected) {
             ran = suggestion;
-            run = RunLine(host, environment, aliases, settings, mode, suggestion, false, line);
+            run = isProgram ? RunProgram(host, mode, suggestion)
+                            : RunLine(host, environment, aliases, settings, mode, suggestion, false,
+                                      line);
         } else {
             host.ReportLaunchFailure(run.failed.shellCode, run.failed.createCode);
         }

@@ -48,6 +48,10 @@ class RunnerHost {
     virtual LaunchResult LaunchElevated(const char* program, const char* parameters,
                                         const char* startDir, int showCommand,
                                         bool programEnds) = 0;
+    // Starts the installed program of that name as Start starts it: its shortcut, App Paths
+    // entry or Store app. Shows nothing but the shell's own messages; kDeclined when nothing
+    // started and nothing is to be shown (a prompt declined, or the shell's message shown).
+    virtual LaunchResult LaunchProgram(const char* name, bool elevated, bool programEnds) = 0;
     // The launcher's failure message with both error codes, modal.
     virtual void ReportLaunchFailure(int shellCode, int createCode) = 0;
     virtual bool EndSession(std::uint32_t flags) = 0;
@@ -90,6 +94,9 @@ struct RunOutcome {
 // `elevated` (Control+Shift+Enter) launches every command through the shell's "runas" verb;
 // when the user declines, the run ends there with nothing recorded and the window as it was.
 // A typed line of one command that is no alias and that neither the shell nor process
-// creation finds runs the environment's first suggestion for it instead, the same way.
+// creation finds runs the environment's first suggestion for it instead, the same way; an
+// installed program's name among them as the program (RunnerHost::LaunchProgram).
+// `asProgram`: the text is the name of an installed program chosen in the suggestion list,
+// started as that program at once.
 RunOutcome RunCommandBox(RunnerHost& host, RunnerEnvironment& environment, const AliasList& aliases,
-                         const Settings& settings, bool elevated = false);
+                         const Settings& settings, bool elevated = false, bool asProgram = false);

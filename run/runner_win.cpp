@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "run/environment_win.h"
 #include "run/launcher.h"
+#include "programs/programs_win.h"
 #include "run/runner.h"
 #include "state/history.h"
 #include "state/process_win.h"
@@ -10,6 +11,31 @@
 #include "state/text.h"
 
 namespace {
+
+// Starts the installed program `name` from the latest index, an App Paths program without a
+// folder of its own in the default start folder.
+LaunchResult LaunchNamedProgram(const char* name, bool elevated, bool programEnds) {
+    ProgramSnapshot programs;
+    const int program = FindProgram(programs.Index(), name);
+    char startDir[kTextBuffer];
+    if (program < 0) {
+        return LaunchResult{LaunchStatus::kFailed, ERROR_FILE_NOT_FOUND, 0};
+    }
+    if (!ExpandEnvironment(g_state.settings.StartPath, startDir, sizeof startDir)) {
+        startDir[0] = '\0';
+    }
+    const ProgramLaunch launch =
+        ::LaunchProgram(programs.Index(), program, elevated, startDir, programEnds);
+    switch (launch.outcome) {
+        case ProgramStart::kStarted:
+            return LaunchResult{LaunchStatus::kStarted, 0, 0};
+        case ProgramStart::kCancelled:
+            return LaunchResult{LaunchStatus::kDeclined, launch.shellCode, 0};
+        case ProgramStart::kFailed:
+            break;
+    }
+    return LaunchResult{LaunchStatus::kFailed, launch.shellCode, launch.createCode};
+}
 
 class WindowRunnerHost final : public RunnerHost {
   public:
@@ -31,6 +57,9 @@ class WindowRunnerHost final : public RunnerHost {
     LaunchResult LaunchElevated(const char* program, const char* parameters, const char* startDir,
                                 int showCommand, bool programEnds) override {
         return LauncherElevated(program, parameters, startDir, showCommand, programEnds);
+    }
+    LaunchResult LaunchProgram(const char* name, bool elevated, bool programEnds) override {
+        return LaunchNamedProgram(name, elevated, programEnds);
     }
     void ReportLaunchFailure(int shellCode, int createCode) override {
         ShowLaunchFailure(shellCode, createCode);
@@ -64,8 +93,8 @@ class WindowsEnvironment final : public RunnerEnvironment {
     bool ExpandVariables(const char* text, char* buffer, int capacity) override {
         return ExpandEnvironment(text, buffer, capacity);
     }
-    bool FirstSuggestion(const char* typed, char* entry) override {
-        return firstSuggestion_ != nullptr && firstSuggestion_(typed, entry);
+    bool FirstSuggestion(const char* typed, char* entry, bool* isProgram) override {
+        return firstSuggestion_ != nullptr && firstSuggestion_(typed, entry, isProgram);
     }
 
   private:
@@ -75,8 +104,8 @@ class WindowsEnvironment final : public RunnerEnvironment {
 }  // namespace
 
 RunOutcome CommandRunner(HWND window, const char* typed, bool elevated,
-                         FirstSuggestionFunction firstSuggestion) {
+                         FirstSuggestionFunction firstSuggestion, bool asProgram) {
     WindowRunnerHost host(window, typed);
     WindowsEnvironment environment(firstSuggestion);
-    return RunCommandBox(host, environment, g_state.aliases, g_state.settings, elevated);
+    return RunCommandBox(host, environment, g_state.aliases, g_state.settings, elevated, asProgram);
 }

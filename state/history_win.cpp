@@ -16,5 +16,6 @@ void FillHistoryList() {
 
 void ClearHistory() {
     EmptyHistory(g_state.history);
+    ClearPicks(g_state.picks);
     FillHistoryList();
 }

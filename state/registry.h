@@ -10,8 +10,9 @@ enum class RegAccess { Read, All };
 enum class RegType : std::uint32_t {
     String = 1,
     Binary = 3,
-    Dword = 4
-};  // REG_SZ, REG_BINARY, REG_DWORD
+    Dword = 4,
+    MultiString = 7
+};  // REG_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ
 
 using RegKey = void*;
 
@@ -25,6 +26,9 @@ class Registry {
     // the value is missing or holds more than *size bytes; on success *size is the
     // number of bytes stored. Nothing is terminated here.
     virtual bool ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) = 0;
+    // As ReadValue for a value of `type` only: false as well when the value is of another type.
+    virtual bool ReadTypedValue(RegKey key, const char* name, RegType type, void* data,
+                                std::uint32_t* size) = 0;
     virtual bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
                             std::uint32_t size) = 0;
     // Deletes a value. True when it is gone afterwards: deleted, or not there to begin with.

@@ -12,6 +12,18 @@ HKEY Handle(RegKey key) {
     return static_cast<HKEY>(key);
 }
 
+// Reads a value of any type; `type` receives the type stored.
+bool Query(RegKey key, const char* name, void* data, std::uint32_t* size, DWORD* type) {
+    DWORD bytes = *size;
+    if (RegQueryValueExA(Handle(key), name, nullptr, type, static_cast<BYTE*>(data), &bytes) !=
+            ERROR_SUCCESS ||
+        bytes > *size) {
+        return false;
+    }
+    *size = bytes;
+    return true;
+}
+
 }  // namespace
 
 bool WinRegistry::OpenKey(RegRoot root, const char* path, RegAccess access, RegKey* key) {
@@ -36,14 +48,13 @@ bool WinRegistry::CreateKey(RegRoot root, const char* path, RegKey* key) {
 
 bool WinRegistry::ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) {
     DWORD type = 0;
-    DWORD bytes = *size;
-    if (RegQueryValueExA(Handle(key), name, nullptr, &type, static_cast<BYTE*>(data), &bytes) !=
-            ERROR_SUCCESS ||
-        bytes > *size) {
-        return false;
-    }
-    *size = bytes;
-    return true;
+    return Query(key, name, data, size, &type);
+}
+
+bool WinRegistry::ReadTypedValue(RegKey key, const char* name, RegType type, void* data,
+                                 std::uint32_t* size) {
+    DWORD stored = 0;
+    return Query(key, name, data, size, &stored) && stored == static_cast<DWORD>(type);
 }
 
 bool WinRegistry::WriteValue(RegKey key, const char* name, RegType type, const void* data,

@@ -8,6 +8,8 @@ class WinRegistry final : public Registry {
     bool OpenKey(RegRoot root, const char* path, RegAccess access, RegKey* key) override;
     bool CreateKey(RegRoot root, const char* path, RegKey* key) override;
     bool ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) override;
+    bool ReadTypedValue(RegKey key, const char* name, RegType type, void* data,
+                        std::uint32_t* size) override;
     bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
                     std::uint32_t size) override;
     bool DeleteValue(RegKey key, const char* name) override;

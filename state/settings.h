@@ -1,11 +1,12 @@
-// The program's state: the settings record, the alias list, the history and the flag that
-// lives beside them. One instance exists for the whole process.
+// The program's state: the settings record, the alias list, the history, the remembered
+// picks and the flag that lives beside them. One instance exists for the whole process.
 #pragma once
 
 #include <cstdint>
 
 #include "state/alias_list.h"
 #include "state/history.h"
+#include "state/picks.h"
 #include "state/text.h"
 
 // AfterCommand: what the command window does after a successful command. Any value other
@@ -35,5 +36,6 @@ struct AppState {
     Settings settings{};
     AliasList aliases;
     CommandHistory history{};
+    Picks picks{};          // 52 KB, of which only the pages of the pairs in use are ever touched
     bool firstRun = false;  // set when the load found no complete per-user state
 };

@@ -5,6 +5,7 @@
 const char kMainKeyPath[] = "Software\\Corvath Software\\Zantrel";
 const char kAliasKeyPath[] = "Software\\Corvath Software\\Zantrel\\Alias";
 const char kHistoryKeyPath[] = "Software\\Corvath Software\\Zantrel\\History";
+const char kPicksKeyPath[] = "Software\\Corvath Software\\Zantrel\\Picks";
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValueName[] = "Zantrel";
 const char kMakerAddress[] = "https://corvath.example/zantrel";
@@ -180,6 +181,91 @@ void LoadHistory(Registry& registry, RegKey key, CommandHistory& history) {
     }
 }
 
+// The bytes of one stored pick: the typed text, its NUL, the entry, its NUL, the list's NUL.
+constexpr std::uint32_t kPickBytes = 2 * kTextBuffer + 1;
+
+// True for `length` bytes that a pick may hold: 1 to kTextChars, valid in the program's code
+// page (in a double-byte one no lead byte without its second byte).
+bool IsPickText(const char* text, std::size_t length) {
+    return length > 0 && length <= kTextChars &&
+           (TextIsUtf8() ? IsUtf8(text, length) : TextCutLength(text, length) == length);
+}
+
+// Reads one pick: a REG_MULTI_SZ of exactly two texts, each with its NUL; the list's closing
+// NUL may be missing. Anything else is no pick and leaves `pick` as it was.
+bool ReadPick(Registry& registry, RegKey key, const char* name, Pick& pick) {
+    // Room for the UTF-16 size that the ANSI read may ask for the longest pick, so that a pick
+    // that fits is never refused for the size of its stored form.
+    char buffer[2 * kPickBytes];
+    std::uint32_t size = sizeof(buffer);
+    if (!registry.ReadTypedValue(key, name, RegType::MultiString, buffer, &size) ||
+        size > kPickBytes) {
+        return false;
+    }
+    const char* texts[2];
+    std::size_t at = 0;
+    for (const char*& text : texts) {
+        const void* end = at < size ? std::memchr(buffer + at, '\0', size - at) : nullptr;
+        if (end == nullptr) {
+            return false;
+        }
+        text = buffer + at;
+        const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - text);
+        if (!IsPickText(text, length)) {
+            return false;
+        }
+        at += length + 1;
+    }
+    if (at < size && (at + 1 < size || buffer[at] != '\0')) {
+        return false;  // a third text
+    }
+    CopyText(pick.typed, texts[0], sizeof(pick.typed));
+    CopyText(pick.entry, texts[1], sizeof(pick.entry));
+    return true;
+}
+
+// Picks "0" to "99" in order, in place of those held; the values that are missing or are no
+// pick are skipped.
+void LoadPicks(Registry& registry, RegKey key, Picks& picks) {
+    ClearPicks(picks);
+    for (int index = 0; index < kMaxPicks; ++index) {
+        char valueName[16];
+        ValueName(valueName, '\0', index);
+        if (ReadPick(registry, key, valueName, picks.items[picks.count])) {
+            ++picks.count;
+        }
+    }
+}
+
+// True when every pick was written and the values beyond them are gone.
+bool SavePicks(Registry& registry, RegKey key, const Picks& picks) {
+    const int count = picks.count < 0 ? 0 : picks.count > kMaxPicks ? kMaxPicks : picks.count;
+    bool saved = true;
+    char valueName[16];
+    for (int index = 0; index < count; ++index) {
+        const Pick& pick = picks.items[index];
+        char data[kPickBytes];
+        CopyText(data, pick.typed, kTextBuffer);
+        std::size_t size = std::strlen(data) + 1;
+        CopyText(data + size, pick.entry, kTextBuffer);
+        size += std::strlen(data + size) + 1;
+        data[size++] = '\0';
+        ValueName(valueName, '\0', index);
+        saved &= registry.WriteValue(key, valueName, RegType::MultiString, data,
+                                     static_cast<std::uint32_t>(size));
+    }
+    // After a save of fewer picks the old ones beyond them would load again.
+    std::uint32_t values = 0;
+    if (saved && registry.ValueCount(key, &values) && values == static_cast<std::uint32_t>(count)) {
+        return true;  // exactly the picks written
+    }
+    for (int index = count; index < kMaxPicks; ++index) {
+        ValueName(valueName, '\0', index);
+        saved &= registry.DeleteValue(key, valueName);
+    }
+    return saved;
+}
+
 // True when every value was written.
 bool SaveSettings(Registry& registry, RegKey key, const Settings& settings) {
     bool saved = WriteNumber(registry, key, "Startup", RegType::Binary, 1, settings.Startup);
@@ -351,6 +437,7 @@ bool SaveRunValue(Registry& registry, RegKey key, const Settings& settings) {
 void ResetState(AppState& state, const char* windowsDirectory) {
     std::memset(&state.settings, 0, sizeof(state.settings));
     EmptyHistory(state.history);
+    ClearPicks(state.picks);
     ReleaseAliasList(state.aliases);
     state.firstRun = false;
 
@@ -404,6 +491,12 @@ bool LoadState(Registry& registry, AppState& state, const char* exeFolder) {
     }
     LoadHistory(registry, key, state.history);
     registry.CloseKey(key);
+
+    // Missing in the registry of an earlier version: no picks, and no first start either.
+    if (registry.OpenKey(RegRoot::CurrentUser, kPicksKeyPath, RegAccess::All, &key)) {
+        LoadPicks(registry, key, state.picks);
+        registry.CloseKey(key);
+    }
     return true;
 }
 
@@ -431,6 +524,13 @@ bool SaveState(Registry& registry, const AppState& state) {
 
     if (registry.CreateKey(RegRoot::CurrentUser, kHistoryKeyPath, &key)) {
         saved &= SaveHistory(registry, key, state.history);
+        registry.CloseKey(key);
+    } else {
+        saved = false;
+    }
+
+    if (registry.CreateKey(RegRoot::CurrentUser, kPicksKeyPath, &key)) {
+        saved &= SavePicks(registry, key, state.picks);
         registry.CloseKey(key);
     } else {
         saved = false;

@@ -21,7 +21,8 @@ bool SaveState();
 // Refills the command box's drop-down list from the history, slot 0 first.
 void FillHistoryList();
 
-// Empties the history and the drop-down list.
+// Empties the history, the drop-down list and the remembered picks: the user's one way to
+// make the program forget what was run.
 void ClearHistory();
 
 // Empties `listBox` and adds every alias name in list order.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 constexpr int kNameChars = 16;               // longest alias name
 constexpr int kNameBuffer = kNameChars + 1;  // with its terminator
@@ -101,3 +102,48 @@ bool TextStartsWithNoCase(const char* text, const char* prefix);
 // LCMAP_SORTKEY | NORM_IGNORECASE in the user's locale). Writes at most `capacity` bytes
 // to `key` and returns how many, or 0 when no key could be made.
 std::size_t NoCaseKey(const char* text, unsigned char* key, std::size_t capacity);
+
+// A character as the suggestions match it: folded to lower case, and what kind of character
+// it was, for telling where words begin.
+enum MatchKind : std::uint8_t {
+    kMatchLower,
+    kMatchUpper,
+    kMatchDigit,
+    kMatchDelimiter,  // a space, '\', '-', '_' or '.'
+    kMatchOther,
+};
+struct MatchUnit {
+    std::uint32_t folded;  // the character in lower case: a Unicode code point, but natively in
+                           // a legacy code page its byte or bytes
+    std::uint8_t kind;     // MatchKind
+};
+
+// The units of the ASCII characters, as both folds below make them: letters folded to lower
+// case.
+struct AsciiMatchUnits {
+    MatchUnit units[128];
+    constexpr AsciiMatchUnits() : units() {
+        for (unsigned c = 0; c < 128; ++c) {
+            const bool delimiter = c == ' ' || c == '\\' || c == '-' || c == '_' || c == '.';
+            units[c] = c >= 'A' && c <= 'Z'   ? MatchUnit{c - 'A' + 'a', kMatchUpper}
+                       : c >= 'a' && c <= 'z' ? MatchUnit{c, kMatchLower}
+                       : c >= '0' && c <= '9' ? MatchUnit{c, kMatchDigit}
+                       : delimiter            ? MatchUnit{c, kMatchDelimiter}
+                                              : MatchUnit{c, kMatchOther};
+        }
+    }
+};
+inline constexpr AsciiMatchUnits kAsciiMatchUnits;
+
+// The unit of the ASCII character `c` (below 0x80).
+inline MatchUnit AsciiMatchUnit(unsigned char c) {
+    return kAsciiMatchUnits.units[c & 0x7F];
+}
+
+// The units of the first characters of `text`, at most `capacity` and at most kTextChars of
+// them; returns how many it wrote. On Windows, ASCII texts are folded directly; others are read
+// in UTF-16 and folded as LCMapStringEx folds them to lower case in the user's locale (the fold
+// of TextEqualNoCase, but for rare characters), upper and lower case told by GetStringTypeW.
+// Natively UTF-8 is decoded (a byte that is not UTF-8 is a character of its own) and ASCII
+// letters are folded; in a legacy code page each byte, or double-byte character, is one unit.
+std::size_t TextToMatchUnits(const char* text, MatchUnit* units, std::size_t capacity);

@@ -83,3 +83,33 @@ std::size_t LegacyToUtf8(const char* text, std::size_t length, char* target, std
     target[n] = '\0';
     return n;
 }
+
+std::size_t TextToMatchUnits(const char* text, MatchUnit* units, std::size_t capacity) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    const std::size_t limit = capacity < kTextChars ? capacity : kTextChars;
+    std::size_t n = 0;
+    while (n < limit && *p != 0) {
+        const unsigned char c = *p++;
+        if (c < 0x80) {
+            units[n++] = AsciiMatchUnit(c);
+            continue;
+        }
+        std::uint32_t folded = 0x80000000u | c;  // a byte of its own, as it is
+        if (TextIsUtf8()) {
+            const int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+            std::uint32_t point = c & (0x3Fu >> more);
+            int taken = 0;
+            while (taken < more && (p[taken] & 0xC0) == 0x80) {
+                point = point << 6 | (p[taken++] & 0x3Fu);
+            }
+            if (more > 0 && taken == more && c < 0xF5) {
+                folded = point;
+                p += more;
+            }
+        } else if (TextIsLeadByte(c) && *p != 0) {
+            folded = static_cast<std::uint32_t>(c) << 8 | *p++;
+        }
+        units[n++] = {folded, kMatchOther};
+    }
+    return n;
+}

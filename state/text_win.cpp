@@ -151,3 +151,54 @@ std::size_t LegacyToUtf8(const char* text, std::size_t length, char* target, std
 bool TextIsLeadByte(unsigned char byte) {
     return !TextIsUtf8() && IsDBCSLeadByteEx(CP_ACP, byte) != FALSE;
 }
+
+std::size_t TextToMatchUnits(const char* text, MatchUnit* units, std::size_t capacity) {
+    const std::size_t limit = capacity < kTextChars ? capacity : kTextChars;
+    // ASCII, the names of nearly every program and file, needs no system call; the bytes
+    // before the first that is not ASCII are whole characters in every code page.
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    std::size_t n = 0;
+    for (; n < limit && bytes[n] != 0 && bytes[n] < 0x80; ++n) {
+        units[n] = AsciiMatchUnit(bytes[n]);
+    }
+    if (n == limit || bytes[n] == 0) {
+        return n;
+    }
+    const WideText wide(text + n);
+    if (!wide.Valid()) {
+        return n;
+    }
+    // Two UTF-16 units at most for each character still wanted.
+    constexpr int kUnits = 2 * kTextChars;
+    WCHAR lower[kUnits];
+    WORD types[kUnits];
+    const int wanted = static_cast<int>(2 * (limit - n));
+    int length = wide.Length() < wanted ? wide.Length() : wanted;
+    if (length == 0 ||
+        LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_LOWERCASE, wide.Units(), length, lower,
+                      kUnits, nullptr, nullptr, 0) != length ||
+        !GetStringTypeW(CT_CTYPE1, wide.Units(), length, types)) {
+        return n;
+    }
+    const WCHAR* original = wide.Units();
+    for (int at = 0; at < length && n < limit; ++at) {
+        const WCHAR c = original[at];
+        if (c < 0x80) {
+            units[n++] = AsciiMatchUnit(static_cast<unsigned char>(c));
+            continue;
+        }
+        const WORD type = types[at];
+        std::uint32_t folded = lower[at];
+        if (IS_HIGH_SURROGATE(lower[at]) && at + 1 < length && IS_LOW_SURROGATE(lower[at + 1])) {
+            folded = 0x10000u + ((folded - 0xD800u) << 10) + (lower[at + 1] - 0xDC00u);
+            ++at;
+        }
+        const std::uint8_t kind = (type & C1_UPPER) != 0   ? kMatchUpper
+                                  : (type & C1_LOWER) != 0 ? kMatchLower
+                                  : (type & C1_DIGIT) != 0 ? kMatchDigit
+                                  : (type & C1_SPACE) != 0 ? kMatchDelimiter
+                                                           : kMatchOther;
+        units[n++] = {folded, kind};
+    }
+    return n;
+}

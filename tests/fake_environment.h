@@ -16,9 +16,10 @@
 class FakeEnvironment final : public RunnerEnvironment {
   public:
     using Pairs = std::vector<std::pair<std::string, std::string>>;
-    std::vector<std::string> files;  // what FileExists finds
-    Pairs variables;                 // %NAME% of these expand
-    Pairs suggestions;               // typed text, first suggestion
+    std::vector<std::string> files;     // what FileExists finds
+    Pairs variables;                    // %NAME% of these expand
+    Pairs suggestions;                  // typed text, first suggestion
+    std::vector<std::string> programs;  // the suggestions that are installed programs
 
     bool FileExists(const char* path) override {
         return std::find(files.begin(), files.end(), path) != files.end();
@@ -43,10 +44,11 @@ class FakeEnvironment final : public RunnerEnvironment {
         return true;
     }
 
-    bool FirstSuggestion(const char* typed, char* entry) override {
+    bool FirstSuggestion(const char* typed, char* entry, bool* isProgram) override {
         const std::string* suggestion = Find(suggestions, typed);
         if (suggestion != nullptr) {
             std::memcpy(entry, suggestion->c_str(), suggestion->size() + 1);
+            *isProgram = std::find(programs.begin(), programs.end(), *suggestion) != programs.end();
         }
         return suggestion != nullptr;
     }

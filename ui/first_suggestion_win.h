@@ -2,8 +2,8 @@
 // a line that nothing finds.
 #pragma once
 
-// The first entry that the suggestion list offers for `typed` (ui/suggestions.h): an alias
-// name or a history entry that begins with it, else an entry of the folder that it names.
-// Into `entry` (kTextBuffer bytes), never a session command; false when there is none. A
-// FirstSuggestionFunction (run/runner_win.h).
-bool FirstSuggestionFor(const char* typed, char* entry);
+// The best entry that the suggestion list would show for `typed` (ui/suggestions.h), the
+// folder's entries listed here and now: into `entry` (kTextBuffer bytes), never a session
+// command, `*isProgram` true when it is an installed program's name; false when there is
+// none. A FirstSuggestionFunction (run/runner_win.h).
+bool FirstSuggestionFor(const char* typed, char* entry, bool* isProgram);

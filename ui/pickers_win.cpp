@@ -64,23 +64,23 @@ SystemFunction<PickerError> g_pickerError("comdlg32.dll", "CommDlgExtendedError"
 
 // A path longer than the buffer ends the picker as a cancel does, told apart only by the
 // picker's error.
-Pick RunFilePicker(SystemFunction<FilePicker>& function, OPENFILENAMEA* picker) {
+PickerResult RunFilePicker(SystemFunction<FilePicker>& function, OPENFILENAMEA* picker) {
     FilePicker run = function.Get();
     if (run == nullptr) {
-        return Pick::Cancelled;
+        return PickerResult::Cancelled;
     }
     CurrentFolderKeeper keeper;
-    Pick pick = Pick::Cancelled;
+    PickerResult pick = PickerResult::Cancelled;
     if (run(picker) != FALSE) {
         const bool ended = picker->lpstrFile[0] != '\0' &&
                            std::memchr(picker->lpstrFile, '\0', picker->nMaxFile) != nullptr;
-        pick = ended ? Pick::Chosen : Pick::TooLong;
+        pick = ended ? PickerResult::Chosen : PickerResult::TooLong;
     } else {
         PickerError error = g_pickerError.Get();
-        pick =
-            error != nullptr && error() == FNERR_BUFFERTOOSMALL ? Pick::TooLong : Pick::Cancelled;
+        pick = error != nullptr && error() == FNERR_BUFFERTOOSMALL ? PickerResult::TooLong
+                                                                   : PickerResult::Cancelled;
     }
-    if (pick != Pick::Chosen) {
+    if (pick != PickerResult::Chosen) {
         picker->lpstrFile[0] = '\0';
     }
     return pick;
@@ -88,27 +88,27 @@ Pick RunFilePicker(SystemFunction<FilePicker>& function, OPENFILENAMEA* picker) 
 
 }  // namespace
 
-Pick PickFileToOpen(HWND owner, const char* title, const char* filter, const char* defaultExtension,
-                    char* path) {
+PickerResult PickFileToOpen(HWND owner, const char* title, const char* filter,
+                            const char* defaultExtension, char* path) {
     OPENFILENAMEA picker;
     FillFilePicker(picker, owner, title, filter, defaultExtension, path,
                    OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER);
     return RunFilePicker(g_openPicker, &picker);
 }
 
-Pick PickFileToSave(HWND owner, const char* title, const char* filter, const char* defaultExtension,
-                    char* path) {
+PickerResult PickFileToSave(HWND owner, const char* title, const char* filter,
+                            const char* defaultExtension, char* path) {
     OPENFILENAMEA picker;
     FillFilePicker(picker, owner, title, filter, defaultExtension, path,
                    OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER);
     return RunFilePicker(g_savePicker, &picker);
 }
 
-Pick PickFolder(HWND owner, const char* title, char* path) {
+PickerResult PickFolder(HWND owner, const char* title, char* path) {
     path[0] = '\0';
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)) || allocator == nullptr) {
-        return Pick::Cancelled;
+        return PickerResult::Cancelled;
     }
     BROWSEINFOA browse;
     ZeroMemory(&browse, sizeof(browse));
@@ -119,28 +119,28 @@ Pick PickFolder(HWND owner, const char* title, char* path) {
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     CurrentFolderKeeper keeper;
     LPITEMIDLIST folder = SHBrowseForFolderA(&browse);
-    Pick pick = Pick::Cancelled;
+    PickerResult pick = PickerResult::Cancelled;
     if (folder != nullptr) {
         // The path in UTF-16, then in the program's code page: the ANSI function would cut a
         // path whose UTF-8 form is longer than MAX_PATH bytes and report it as chosen.
         WCHAR wide[MAX_PATH];
         if (SHGetPathFromIDListW(folder, wide) != FALSE) {
             pick = WideCharToMultiByte(CP_ACP, 0, wide, -1, path, kTextBuffer, nullptr, nullptr) > 0
-                       ? Pick::Chosen
-                       : Pick::TooLong;
+                       ? PickerResult::Chosen
+                       : PickerResult::TooLong;
         }
         allocator->Free(folder);
     }
     allocator->Release();
-    if (pick != Pick::Chosen) {
+    if (pick != PickerResult::Chosen) {
         path[0] = '\0';
     }
     return pick;
 }
 
-bool Picked(HWND dialog, Pick pick) {
-    if (pick == Pick::TooLong) {
+bool Picked(HWND dialog, PickerResult pick) {
+    if (pick == PickerResult::TooLong) {
         ShowMessage(dialog, "The chosen path is too long.", MB_ICONWARNING | MB_OK);
     }
-    return pick == Pick::Chosen;
+    return pick == PickerResult::Chosen;
 }

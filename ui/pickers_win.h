@@ -7,23 +7,23 @@
 
 #include <windows.h>
 
-enum class Pick { Chosen, Cancelled, TooLong };
+enum class PickerResult { Chosen, Cancelled, TooLong };
 
 // A filter of one pair: display text, NUL, pattern, NUL, NUL.
 extern const char kAliasFileFilter[];  // "Zantrel Alias Data (*.dat)" / "*.dat"
 extern const char kAllFilesFilter[];   // "All (*.*)" / "*.*"
 
 // Open picker: the file must exist. `defaultExtension` may be null.
-Pick PickFileToOpen(HWND owner, const char* title, const char* filter, const char* defaultExtension,
-                    char* path);
+PickerResult PickFileToOpen(HWND owner, const char* title, const char* filter,
+                            const char* defaultExtension, char* path);
 
 // Save picker: the folder must exist; an existing file is confirmed with the user first.
-Pick PickFileToSave(HWND owner, const char* title, const char* filter, const char* defaultExtension,
-                    char* path);
+PickerResult PickFileToSave(HWND owner, const char* title, const char* filter,
+                            const char* defaultExtension, char* path);
 
 // Folder browser from the desktop down; only file-system folders can be confirmed.
-Pick PickFolder(HWND owner, const char* title, char* path);
+PickerResult PickFolder(HWND owner, const char* title, char* path);
 
 // True when `pick` is Chosen. A path TooLong is refused with a warning owned by `dialog`, the
 // dialog the path was picked for, whose field then keeps what it held.
-bool Picked(HWND dialog, Pick pick);
+bool Picked(HWND dialog, PickerResult pick);

@@ -49,7 +49,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
     InitCommonControls();
-    OleInitialize(nullptr);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     WNDCLASSEXA wc;
     ZeroMemory(&wc, sizeof(wc));
@@ -179,6 +179,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     DestroyMenu(popup);
     Shell_NotifyIconA(NIM_DELETE, &tray);
-    OleUninitialize();
+    CoUninitialize();
     return 0;
 }

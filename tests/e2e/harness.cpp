@@ -11,6 +11,7 @@ namespace e2e {
 const char kMainKey[] = "Software\\Corvath Software\\Zantrel";
 const char kAliasKey[] = "Software\\Corvath Software\\Zantrel\\Alias";
 const char kHistoryKey[] = "Software\\Corvath Software\\Zantrel\\History";
+const char kPicksKey[] = "Software\\Corvath Software\\Zantrel\\Picks";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -460,6 +461,35 @@ std::vector<std::string> ListItems(HWND listBox) {
         items.push_back(text);
     }
     return items;
+}
+
+void ClickAt(POINT screen, bool twice) {
+    SetCursorPos(screen.x, screen.y);
+    INPUT inputs[4];
+    ZeroMemory(inputs, sizeof(inputs));
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    }
+    SendInput(twice ? 4 : 2, inputs, sizeof(INPUT));
+}
+
+HWND SuggestionListBox(DWORD pid) {
+    HWND popup = FindTopWindow(pid, "ZantrelSuggestions", true);
+    return popup != nullptr ? FindWindowExA(popup, nullptr, "ListBox", nullptr) : nullptr;
+}
+
+std::vector<std::string> SuggestionTexts(DWORD pid) {
+    HWND listBox = SuggestionListBox(pid);
+    return listBox != nullptr ? ListItems(listBox) : std::vector<std::string>{};
+}
+
+POINT SuggestionRowPoint(HWND listBox, int row) {
+    const int height = static_cast<int>(SendMessageA(listBox, LB_GETITEMHEIGHT, 0, 0));
+    const int top = static_cast<int>(SendMessageA(listBox, LB_GETTOPINDEX, 0, 0));
+    POINT point = {20, (row - top) * height + height / 2};
+    ClientToScreen(listBox, &point);
+    return point;
 }
 
 int ListSelection(HWND listBox) {

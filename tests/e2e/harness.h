@@ -96,6 +96,16 @@ int ListSelection(HWND listBox);  // -1 when nothing is selected
 bool SelectListItem(HWND listBox, const std::string& text);
 // The screen position of the top-left corner of the client area.
 POINT ClientOrigin(HWND window);
+// Clicks (twice: double-clicks) the left button at a point of the screen through the
+// system's input queue.
+void ClickAt(POINT screen, bool twice = false);
+
+// The suggestion list of process `pid` below its command box: the list box of its shown
+// popup, null when no list shows; its entries top first (empty when none shows); the
+// screen point in the middle of its row `row` (scrolled into view by the caller).
+HWND SuggestionListBox(DWORD pid);
+std::vector<std::string> SuggestionTexts(DWORD pid);
+POINT SuggestionRowPoint(HWND listBox, int row);
 
 // A file picker (common open or save dialog): types `text` into its file-name field and
 // presses its OK button.
@@ -191,6 +201,7 @@ class FileTypeHandler {
 extern const char kMainKey[];  // Software\Corvath Software\Zantrel
 extern const char kAliasKey[];
 extern const char kHistoryKey[];
+extern const char kPicksKey[];
 extern const char kRunKey[];
 
 // Removes every key and value that the program writes, and the machine-wide key.

@@ -3,11 +3,15 @@
 // scripts/screenshot.sh runs it with ZANTREL_SHOTS set to the folder for the pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "dialog_fixture.h"
+#include "shell_link.h"
 
 using namespace e2e;
 
@@ -95,11 +99,23 @@ TEST_F(Screenshot, DISABLED_SettingsAndNewAlias) {
     ASSERT_TRUE(SaveWindowPicture(editor, std::string(folder) + "\\new-alias.bmp"));
 }
 
-// The command window with its suggestion list open below the box.
+// The command window with its suggestion list open below the box: aliases, installed programs
+// (shortcuts in the Start menu to Wine's own programs) and the history.
 TEST_F(Screenshot, DISABLED_Suggestions) {
     const char* folder = std::getenv("ZANTREL_SHOTS");
     ASSERT_NE(nullptr, folder) << "ZANTREL_SHOTS names the folder for the pictures";
     MakeReturningUser();
+    CoInitialize(nullptr);
+    WCHAR programs[MAX_PATH] = L"";
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs), S_OK);
+    const std::wstring links[][2] = {{L"Notepad", L"notepad.exe"},
+                                     {L"Control Panel", L"control.exe"},
+                                     {L"Command Prompt", L"cmd.exe"}};
+    for (const auto& link : links) {
+        ASSERT_EQ(test_links::SaveShortcut(std::wstring(programs) + L"\\" + link[0] + L".lnk",
+                                           L"C:\\windows\\system32\\" + link[1], L"", L""),
+                  S_OK);
+    }
     ASSERT_TRUE(SetStoredAlias(0, "notes", "notepad.exe C:\\notes\\todo.txt", "C:\\", 0));
     ASSERT_TRUE(SetStoredAlias(1, "nightly", "C:\\build\\nightly.cmd", "C:\\build", 2));
     ASSERT_TRUE(SetString(kHistoryKey, "0", "notepad C:\\notes\\todo.txt"));
@@ -107,18 +123,29 @@ TEST_F(Screenshot, DISABLED_Suggestions) {
     ASSERT_TRUE(SetString(kHistoryKey, "2", "nslookup corvath.example"));
     Start();
     ASSERT_TRUE(WaitUntil([&] { return IsShown(window) && GetForegroundWindow() == window; }));
-    TypeText("n");
+    // The programs are there once the index is built, a moment after the start.
     HWND list = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        list = FindTopWindow(app.Pid(), "Static", true);  // Wine's suggestion list
-        return list != nullptr;
-    }));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            SetComboText(window, "");
+            TypeText("no");
+            WaitUntil([&] { return SuggestionTexts(app.Pid()).size() > 4; }, 1000);
+            const std::vector<std::string> texts = SuggestionTexts(app.Pid());
+            list = FindTopWindow(app.Pid(), "ZantrelSuggestions", true);
+            return list != nullptr &&
+                   std::find(texts.begin(), texts.end(), "Notepad") != texts.end();
+        },
+        20000));
     Sleep(1000);  // painted
     RECT area = WindowRect(window);
     const RECT below = WindowRect(list);
     area.bottom = below.bottom + 1;
     area.right = area.right > below.right ? area.right : below.right;
     ASSERT_TRUE(SaveScreenPicture(area, std::string(folder) + "\\suggestions.bmp"));
+    for (const auto& link : links) {
+        DeleteFileW((std::wstring(programs) + L"\\" + link[0] + L".lnk").c_str());
+    }
+    CoUninitialize();
 }
 
 }  // namespace

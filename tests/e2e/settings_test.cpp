@@ -218,6 +218,9 @@ TEST_F(SettingsTest, DeleteAndClearHistoryAskFirstAndSaveOnlyTheDelete) {
     ASSERT_TRUE(SetStoredAlias(2, "z", "z.exe", "C:\\", 0));
     ASSERT_TRUE(SetString(kHistoryKey, "0", "one"));
     ASSERT_TRUE(SetString(kHistoryKey, "1", "two"));
+    const std::vector<unsigned char> pick = {'c', 0, 'c', '.', 'e', 'x', 'e', 0, 0};
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kPicksKey, "0", REG_MULTI_SZ, pick.data(),
+                         static_cast<DWORD>(pick.size())));
     Start();
     OpenSettings();
     HWND list = Item(kList);
@@ -240,6 +243,7 @@ TEST_F(SettingsTest, DeleteAndClearHistoryAskFirstAndSaveOnlyTheDelete) {
     EXPECT_TRUE(WaitUntil([&] { return ListItems(list) == std::vector<std::string>{"x", "z"}; }));
     EXPECT_EQ(-1, ListSelection(list));
     EXPECT_EQ((std::vector<std::string>{"x", "z"}), StoredAliasNames()) << "saved at once";
+    ExpectValue(kPicksKey, "0", REG_MULTI_SZ, pick);
 
     const std::string clear = "Are you sure you want to clear the entered commands history?";
     Click(Item(kClearHistory));
@@ -255,6 +259,7 @@ TEST_F(SettingsTest, DeleteAndClearHistoryAskFirstAndSaveOnlyTheDelete) {
     EXPECT_EQ("one", StoredHistory()[0]);
     ASSERT_TRUE(SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, nullptr));
     EXPECT_EQ(std::vector<std::string>(20, ""), StoredHistory());
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kPicksKey, "0")) << "the picks go with the history";
     EXPECT_EQ((std::vector<std::string>{"x", "z"}), StoredAliasNames());
 }
 

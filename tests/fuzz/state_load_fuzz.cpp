@@ -1,11 +1,12 @@
 // Feeds arbitrary registry contents to the start-up load over the in-memory registry: values
 // of every type and size (empty, up to past their buffers, without terminator, with NULs
-// inside), numbered names with gaps and in either case, runs of many aliases, stray names,
-// keys missing. Whatever the input: no crash and no access out of bounds (the sanitizers
-// watch), every text terminated within its buffer, names unique without regard to letter
-// case, the chain's links consistent, the same aliases with and without the name index, and
-// saving what was loaded, then loading again, gives the same state and an alias key with
-// exactly four values per alias.
+// inside), numbered names with gaps and in either case, runs of many aliases, picks of two
+// or three texts with and without their NULs, stray names, keys missing. Whatever the input:
+// no crash and no access out of bounds (the sanitizers watch), every text terminated within
+// its buffer, names unique without regard to letter case, the chain's links consistent, no
+// pick with an empty, overlong or invalid text, the same aliases with and without the name
+// index, and saving what was loaded, then loading again, gives the same state, an alias key
+// with exactly four values per alias and picks "0" up to their count and no more.
 //
 // The input is read as a list of values: a byte of which keys exist, then for each value
 // the key, the kind of name, its index, the type, the size and the data (see ReadValue).
@@ -55,6 +56,25 @@ std::size_t Size(unsigned selector, Input& in) {
     return in.Byte() * 2;  // anything up to 510
 }
 
+// A pick's data: two texts or three, each of one byte repeated, with or without its NUL,
+// and the list's closing NUL or not.
+std::vector<unsigned char> Pick(Input& in) {
+    const unsigned form = in.Byte();
+    std::vector<unsigned char> data;
+    const unsigned texts = 2 + (form >> 3 & 1);
+    for (unsigned t = 0; t < texts; ++t) {
+        const std::size_t size = Size(in.Byte() % 12, in);
+        data.insert(data.end(), size, static_cast<unsigned char>(in.Byte()));
+        if ((form >> t & 1) == 0) {
+            data.push_back(0);
+        }
+    }
+    if ((form & 0x10) == 0) {
+        data.push_back(0);
+    }
+    return data;
+}
+
 // The value's data: given bytes, or a text of the given size with or without terminator.
 std::vector<unsigned char> Data(std::size_t size, Input& in) {
     const unsigned form = in.Byte() % 3;
@@ -79,11 +99,12 @@ std::string Numbered(char prefix, unsigned index, bool lower) {
 constexpr unsigned kMostInRuns = 512;
 
 void ReadValue(Input& in, MemoryRegistry& reg, unsigned* inRuns) {
-    const char* paths[] = {kMainKeyPath, kAliasKeyPath, kHistoryKeyPath, kMainKeyPath};
-    const unsigned where = in.Byte() % 4;
+    const char* paths[] = {kMainKeyPath, kAliasKeyPath, kHistoryKeyPath, kMainKeyPath,
+                           kPicksKeyPath};
+    const unsigned where = in.Byte() % 5;
     const RegRoot root = where == 3 ? RegRoot::LocalMachine : HKCU;
     const unsigned kind = in.Byte();
-    const unsigned index = in.Byte() % 48;
+    const unsigned index = in.Byte() % (where == 4 ? 112 : 48);  // picks up to past "99"
     const RegType type = static_cast<RegType>(in.Byte() % 12);
     const std::size_t size = Size(in.Byte() % 12, in);
     switch (kind % 8) {
@@ -97,7 +118,8 @@ void ReadValue(Input& in, MemoryRegistry& reg, unsigned* inRuns) {
             break;
         }
         case 4:
-            reg.PutValue(root, paths[where], Numbered('\0', index, false), type, Data(size, in));
+            reg.PutValue(root, paths[where], Numbered('\0', index, false), type,
+                         kind & 0x80 ? Pick(in) : Data(size, in));
             break;
         case 5:
             reg.PutValue(root, paths[where], kSettingsNames[index % 8], type, Data(size, in));
@@ -144,6 +166,17 @@ void CheckTexts(const AppState& state) {
             Fail(kTarget, "a history slot not terminated within its buffer");
         }
     }
+    if (state.picks.count < 0 || state.picks.count > kMaxPicks) {
+        Fail(kTarget, "more picks than there is room for");
+    }
+    for (int i = 0; i < state.picks.count; ++i) {
+        for (const char* text : {state.picks.items[i].typed, state.picks.items[i].entry}) {
+            if (!Terminated(text, kTextBuffer) || text[0] == '\0' ||
+                !IsUtf8(text, std::strlen(text))) {
+                Fail(kTarget, "a pick's text empty, not terminated or not UTF-8");
+            }
+        }
+    }
 }
 
 bool SameState(const AppState& a, const AppState& b) {
@@ -157,6 +190,15 @@ bool SameState(const AppState& a, const AppState& b) {
     }
     for (int i = 0; i < kHistorySlots; ++i) {
         if (std::strcmp(a.history.Slots[i], b.history.Slots[i]) != 0) {
+            return false;
+        }
+    }
+    if (a.picks.count != b.picks.count) {
+        return false;
+    }
+    for (int i = 0; i < a.picks.count; ++i) {
+        if (std::strcmp(a.picks.items[i].typed, b.picks.items[i].typed) != 0 ||
+            std::strcmp(a.picks.items[i].entry, b.picks.items[i].entry) != 0) {
             return false;
         }
     }
@@ -226,6 +268,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (reg.ValueNames(HKCU, kAliasKeyPath).size() != 4 * aliases) {
         Fail(kTarget, "the saved alias key holds other values than four per alias");
+    }
+    for (int i = 0; i < kMaxPicks; ++i) {
+        if ((reg.GetValue(HKCU, kPicksKeyPath, std::to_string(i)) != nullptr) !=
+            (i < loaded.picks.count)) {
+            Fail(kTarget, "the saved picks are not the values 0 up to their count");
+        }
     }
     AppState again;
     ResetAndLoad(reg, again, "C:\\WINDOWS", "C:\\Program Files\\Zantrel");

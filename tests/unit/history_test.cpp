@@ -1,12 +1,15 @@
-// The command history: slot 0 the most recent, only slot 0 compared, 20 slots.
+// The command history: slot 0 the most recent, only slot 0 compared, 20 slots. The picks:
+// the most recent first, one a typed text, at most 100.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "case_name.h"
 #include "state/history.h"
+#include "state/picks.h"
 
 namespace {
 
@@ -93,6 +96,57 @@ TEST(History, EmptyClearsEveryByte) {
     EmptyHistory(h);
     const CommandHistory zero{};
     EXPECT_EQ(std::memcmp(&h, &zero, sizeof(h)), 0);
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+TEST(Picks, RememberedFoundAndCleared) {
+    const std::string k260(260, 'x'), k261(261, 'x');
+    Pairs full, newest;  // t1 remembered first; the list then holds t100 down to t1
+    for (int i = 1; i <= 100; ++i) {
+        full.push_back({"t" + std::to_string(i), "e" + std::to_string(i)});
+        newest.insert(newest.begin(), full.back());
+    }
+    const auto With = [](Pairs list, Pairs::value_type pair, bool atEnd) {
+        list.insert(atEnd ? list.end() : list.begin(), pair);
+        return list;
+    };
+    const struct {
+        const char* title;
+        Pairs remembered, expected;  // in the order remembered; most recent first
+        const char *find, *found;
+    } cases[] = {
+        {"most recent first; the same text in another case replaces its pair",
+         {{"calc", "c1"}, {"x", "y"}, {"CALC", "c2"}},
+         {{"CALC", "c2"}, {"x", "y"}},
+         "calc",
+         "c2"},
+        {"empty or longer than a line refused",
+         {{"", "e"}, {"t", ""}, {k261, "e"}, {"t", k261}, {k260, "260"}},
+         {{k260, "260"}},
+         "t",
+         nullptr},
+        {"the 101st drops the oldest", With(full, {"t101", "e101"}, true),
+         With({newest.begin(), newest.end() - 1}, {"t101", "e101"}, false), "t1", nullptr},
+        {"a text of a full list moves up and none goes", With(full, {"T1", "new"}, true),
+         With({newest.begin(), newest.end() - 1}, {"T1", "new"}, false), "t1", "new"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        Picks picks{};
+        for (const auto& pick : c.remembered) {
+            RememberPick(picks, pick.first.c_str(), pick.second.c_str());
+        }
+        Pairs list;
+        for (int i = 0; i < picks.count; ++i) {
+            list.push_back({picks.items[i].typed, picks.items[i].entry});
+        }
+        EXPECT_EQ(list, c.expected);
+        EXPECT_STREQ(FindPick(picks, c.find), c.found);
+        ClearPicks(picks);
+        EXPECT_EQ(picks.count, 0);
+        EXPECT_STREQ(picks.items[0].typed, "") << "a cleared text stays in memory";
+    }
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ const char* RegTypeName(RegType type) {
             return "BINARY";
         case RegType::Dword:
             return "DWORD";
+        case RegType::MultiString:
+            return "MULTI_SZ";
     }
     return "?";
 }
@@ -241,6 +243,13 @@ bool MemoryRegistry::ReadValue(RegKey key, const char* name, void* data, std::ui
     return true;
 }
 
+bool MemoryRegistry::ReadTypedValue(RegKey key, const char* name, RegType type, void* data,
+                                    std::uint32_t* size) {
+    Key* held = Use(key).key;
+    const Entry* entry = held != nullptr ? Lookup(*held, name) : nullptr;
+    return entry != nullptr && entry->value.type == type && ReadValue(key, name, data, size);
+}
+
 bool MemoryRegistry::WriteValue(RegKey key, const char* name, RegType type, const void* data,
                                 std::uint32_t size) {
     const Handle handle = Use(key);
@@ -359,6 +368,18 @@ void MemoryRegistry::PutDword(RegRoot root, std::string_view path, std::string_v
         static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
         static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
     Store(Create(root, path), name, RegType::Dword, bytes, sizeof(bytes), false);
+}
+
+void MemoryRegistry::PutMultiString(RegRoot root, std::string_view path, std::string_view name,
+                                    const std::vector<std::string>& texts) {
+    std::string bytes;
+    for (const std::string& text : texts) {
+        bytes += text;
+        bytes += '\0';
+    }
+    bytes += '\0';
+    Store(Create(root, path), name, RegType::MultiString,
+          reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), false);
 }
 
 void MemoryRegistry::RemoveKey(RegRoot root, std::string_view path) {

@@ -1,8 +1,8 @@
 // An in-memory registry for the tests, benchmarks and fuzzers of the settings store. It
 // behaves like the real one where the store depends on it (keys and value names without
-// regard to letter case, any value type readable, a too-long read fails and leaves the
-// buffer scribbled over, deleting a key with subkeys fails, a handle to a deleted key
-// fails, deleting an absent value succeeds, values listed in the order they were first
+// regard to letter case, any value type readable (a typed read refuses the others), a too-long read
+// fails and leaves the buffer scribbled over, deleting a key with subkeys fails, a handle to a
+// deleted key fails, deleting an absent value succeeds, values listed in the order they were first
 // written) and can fail on demand: a key that cannot be created, the full
 // access to the machine-wide keys refused, and the k-th mutating call (CreateKey,
 // WriteValue, DeleteValue, DeleteKey) failing alone or together with every one after it,
@@ -48,6 +48,8 @@ class MemoryRegistry final : public Registry {
     bool OpenKey(RegRoot root, const char* path, RegAccess access, RegKey* key) override;
     bool CreateKey(RegRoot root, const char* path, RegKey* key) override;
     bool ReadValue(RegKey key, const char* name, void* data, std::uint32_t* size) override;
+    bool ReadTypedValue(RegKey key, const char* name, RegType type, void* data,
+                        std::uint32_t* size) override;
     bool WriteValue(RegKey key, const char* name, RegType type, const void* data,
                     std::uint32_t size) override;
     bool DeleteValue(RegKey key, const char* name) override;
@@ -64,6 +66,9 @@ class MemoryRegistry final : public Registry {
     void PutString(RegRoot root, std::string_view path, std::string_view name,
                    std::string_view text, bool terminated = true);
     void PutDword(RegRoot root, std::string_view path, std::string_view name, std::uint32_t value);
+    // A REG_MULTI_SZ value: each text with its terminator, then the list's closing NUL.
+    void PutMultiString(RegRoot root, std::string_view path, std::string_view name,
+                        const std::vector<std::string>& texts);
     void RemoveKey(RegRoot root, std::string_view path);  // with its subkeys
     void RemoveValue(RegRoot root, std::string_view path, std::string_view name);
     bool HasKey(RegRoot root, std::string_view path) const;

@@ -91,6 +91,16 @@ class RecordingHost : public RunnerHost {
         const auto result = elevatedResults.find(program);
         return result != elevatedResults.end() ? result->second : kStarted;
     }
+    // What starting these installed programs comes to; the rest start.
+    std::map<std::string, LaunchResult> programResults;
+    LaunchResult LaunchProgram(const char* name, bool elevated, bool programEnds) override {
+        endingLaunches += programEnds ? 1 : 0;
+        EXPECT_TRUE(waiting) << "start of '" << name << "' without the wait cursor";
+        launches.push_back(std::string("program ") + (elevated ? "runas " : "") + name);
+        events.push_back("program(" + std::string(name) + ")");
+        const auto result = programResults.find(name);
+        return result != programResults.end() ? result->second : kStarted;
+    }
     void ReportLaunchFailure(int shellCode, int createCode) override {
         EXPECT_TRUE(windowAlive) << "failure shown after the window was gone";
         events.push_back("failure(" + std::to_string(shellCode) + "," + std::to_string(createCode) +
@@ -777,6 +787,30 @@ TEST(Runner, ElevationDeclinedEndsTheRunWithNothingRecorded) {
     }
 }
 
+// A program chosen in the list starts as that program, no line of its name tried first: recorded
+// when it started, its failure shown, nothing at all when the shell declined or spoke itself.
+TEST(Runner, ChosenProgramStartsAsTheProgram) {
+    const struct {
+        LaunchResult result;
+        int recorded;  // history entries made
+        int failures;  // failure messages shown
+    } cases[] = {{kStarted, 1, 0},
+                 {{LaunchStatus::kFailed, 5, 0}, 0, 1},
+                 {{LaunchStatus::kDeclined, 1223, 0}, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.result.status));
+        Fixture f;
+        f.host.programResults["Visual Studio Code"] = c.result;
+        f.host.box = "Visual Studio Code";
+        const RunOutcome outcome =
+            RunCommandBox(f.host, f.environment, f.aliases, f.settings, true, true);
+        EXPECT_EQ(Join(f.host.launches), "[program runas Visual Studio Code] ");
+        EXPECT_EQ(f.host.Count("history(Visual Studio Code)"), c.recorded) << Join(f.host.events);
+        EXPECT_EQ(f.host.Count("failure(5,0)"), c.failures) << Join(f.host.events);
+        EXPECT_EQ(outcome.recorded, c.recorded == 1);
+    }
+}
+
 // A typed line of one command, no alias, that neither the shell nor process creation finds
 // runs the first suggestion for it instead, recorded as that suggestion; nothing else is ever
 // redirected, nor to a session command.
@@ -802,6 +836,7 @@ TEST_P(Redirect, LineThatNothingFindsRunsTheFirstSuggestion) {
     if (c.suggestion != nullptr) {
         f.environment.suggestions = {{c.typed, c.suggestion}};
     }
+    f.environment.programs = {"Visual Studio Code"};
     f.host.box = c.typed;
     const RunOutcome outcome =
         RunCommandBox(f.host, f.environment, f.aliases, f.settings, c.elevated);
@@ -857,7 +892,15 @@ INSTANTIATE_TEST_SUITE_P(
         Row("the line itself is no suggestion", "cal", kCalNotFound, "CAL", {"cal|C:\\|1"},
             "failure(2,2)"),
         Row("the suggestion fails too", "cal", {{"cal", {2, 2}}, {"calc.exe", {2, 2}}}, "calc",
-            kRedirected, "failure(2,2)")),
+            kRedirected, "failure(2,2)"),
+        Row("a program", "vsc", {{"vsc", {2, 2}}}, "Visual Studio Code",
+            {"vsc|C:\\|1", "program Visual Studio Code"}, "history(Visual Studio Code)"),
+        Row("a program named as typed", "visual studio code", {{"visual studio code", {2, 2}}},
+            "Visual Studio Code", {"visual studio code|C:\\|1", "program Visual Studio Code"},
+            "history(Visual Studio Code)"),
+        Row("a program elevated", "vsc", {{"vsc", {2, 0}}}, "Visual Studio Code",
+            {"runas vsc||C:\\|1", "program runas Visual Studio Code"},
+            "history(Visual Studio Code)", true)),
     case_name::By(&RedirectCase::name));
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "state/settings_store.h"
+#include "state/text_posix.h"
 #include "unit/memory_registry.h"
 #include "case_name.h"
 
@@ -45,6 +46,16 @@ std::vector<std::string> History(const AppState& state) {
         slots.push_back(slot);
     }
     return slots;
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs PicksOf(const AppState& state) {
+    Pairs pairs;
+    for (int i = 0; i < state.picks.count; ++i) {
+        pairs.push_back({state.picks.items[i].typed, state.picks.items[i].entry});
+    }
+    return pairs;
 }
 
 std::vector<unsigned char> Bytes(const std::string& text) {
@@ -491,6 +502,7 @@ TEST_F(SettingsStore, SaveWritesEveryValueWithItsTypeAndSizeInOrder) {
     const std::string main = std::string("HKCU\\") + kMainKeyPath;
     const std::string alias = std::string("HKCU\\") + kAliasKeyPath;
     const std::string history = std::string("HKCU\\") + kHistoryKeyPath;
+    const std::string picks = std::string("HKCU\\") + kPicksKeyPath;
     const std::string run = std::string("HKCU\\") + kRunKeyPath;
     std::vector<std::string> expected = {
         "CreateKey " + main,
@@ -518,6 +530,7 @@ TEST_F(SettingsStore, SaveWritesEveryValueWithItsTypeAndSizeInOrder) {
     for (int i = 2; i < 20; ++i) {
         expected.push_back("WriteValue " + history + " " + std::to_string(i) + " SZ 1");
     }
+    expected.push_back("CreateKey " + picks);
     expected.push_back("CreateKey " + run);
     expected.push_back("WriteValue " + run + " Zantrel SZ 19");
     EXPECT_EQ(reg.Log(), expected);
@@ -557,6 +570,11 @@ TEST_F(SettingsStore, RoundTripKeepsEverything) {
     CopyText(state.history.Slots[0], "zero", kTextBuffer);
     CopyText(state.history.Slots[2], "two", kTextBuffer);  // slot 1 stays empty
     CopyText(state.history.Slots[19], std::string(260, 'h').c_str(), kTextBuffer);
+    RememberPick(state.picks, std::string(260, 't').c_str(), std::string(260, 'e').c_str());
+    RememberPick(state.picks, "Caf\xC3\xA9", "caf\xC3\xA9.exe");
+    const Pairs picks = PicksOf(state);
+    // A pick of an earlier save beyond the new ones goes with this save.
+    reg.PutMultiString(HKCU, kPicksKeyPath, "2", {"old", "old.exe"});
     const std::vector<AliasData> aliases = Aliases(state);
     const std::vector<std::string> history = History(state);
     const Settings saved = s;
@@ -572,7 +590,54 @@ TEST_F(SettingsStore, RoundTripKeepsEverything) {
     EXPECT_EQ(state.settings.HotKey, 0x0f7b);
     EXPECT_EQ(Aliases(state), aliases);
     EXPECT_EQ(History(state), history);
+    EXPECT_EQ(PicksOf(state), picks);
     EXPECT_FALSE(state.firstRun);
+}
+
+// One stored pick between two good ones: loaded, or skipped without disturbing the others.
+TEST_F(SettingsStore, StoredPickLoadsOnlyWhenWellFormed) {
+    using S = std::string;
+    const S p260(260, 'p'), nul(1, '\0');
+    const RegType kMulti = RegType::MultiString;
+    const struct {
+        const char* title;
+        RegType type;
+        S stored;  // the value "1"
+        bool loads;
+        unsigned codePage = kNativeUtf8;
+    } cases[] = {
+        {"two texts", kMulti, S("t\0e\0\0", 5), true},
+        {"without the list's closing NUL", kMulti, S("t\0e\0", 4), true},
+        {"of 260 bytes each", kMulti, p260 + nul + p260 + nul + nul, true},
+        {"as REG_SZ", RegType::String, S("t\0e\0\0", 5), false},
+        {"empty typed text", kMulti, S("\0e\0\0", 4), false},
+        {"entry without its NUL", kMulti, S("t\0e", 3), false},
+        {"a third text", kMulti, S("t\0e\0x\0\0", 7), false},
+        {"typed text of 261 bytes", kMulti, p260 + "p" + nul + "e" + nul, false},
+        {"longer than any pick", kMulti, S(3000, 'p'), false},
+        {"not UTF-8", kMulti, S("caf\xE9\0e\0\0", 8), false},
+        {"whole double-byte characters", kMulti, S("\x82\xA0\0e\0\0", 6), true, kNativeShiftJis},
+        {"a lead byte without its second", kMulti, S("t\x82\0e\0\0", 6), false, kNativeShiftJis},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        SetNativeCodePage(c.codePage);
+        PutSavedState();
+        reg.RemoveKey(HKCU, kPicksKeyPath);
+        reg.PutMultiString(HKCU, kPicksKeyPath, "0", {"first", "1.exe"});
+        reg.PutValue(HKCU, kPicksKeyPath, "1", c.type, Bytes(c.stored));
+        reg.PutMultiString(HKCU, kPicksKeyPath, "99", {"last", "99.exe"});
+        reg.PutMultiString(HKCU, kPicksKeyPath, "100", {"never", "read"});
+        Load();
+        Pairs expected = {{"first", "1.exe"}, {"last", "99.exe"}};
+        if (c.loads) {
+            const std::size_t split = c.stored.find('\0');
+            expected.insert(expected.begin() + 1,
+                            {c.stored.substr(0, split), c.stored.substr(split + 1).c_str()});
+        }
+        EXPECT_EQ(PicksOf(state), expected);
+    }
+    SetNativeCodePage(kNativeUtf8);
 }
 
 TEST_F(SettingsStore, LoadingTwiceDoesNotAddUp) {

@@ -9,37 +9,150 @@
 
 namespace {
 
-std::vector<std::string> Items(const Suggestions& list) {
-    return std::vector<std::string>(list.items, list.items + list.count);
+// An entry as "k:text", k its kind: a alias, p program, P program offered `later`, r recent,
+// d folder, f file. Folder entries are offered by their name, from the folder that the typed
+// text names.
+std::string Shown(const Suggestion& s) {
+    const char kinds[] = "aprdf";
+    const char k =
+        s.kind == SuggestionKind::kProgram && s.later ? 'P' : kinds[static_cast<int>(s.kind)];
+    return std::string(1, k) + ":" + s.text;
 }
 
-// Alias names in list order, then the history from the most recent, each text once
-// without regard to letter case, at most 100.
-TEST(Suggestions, AliasesThenHistoryEachTextOnceAtMostAHundred) {
-    AliasList aliases;
-    for (const char* name : {"notes", "calc", "Notepad"}) {
-        ASSERT_TRUE(AddAlias(aliases, name, "x", "", 0));
-    }
-    CommandHistory history{};
-    const char* entries[] = {"NOTES", "note a.txt", "", "g red fox", "notepad b.txt"};
-    for (int i = 0; i < 5; ++i) {
-        CopyText(history.Slots[i], entries[i], kTextBuffer);
-    }
+std::vector<std::string> Ranked(const char* typed, const char* remembered,
+                                const std::vector<std::string>& candidates) {
     static Suggestions list;
-    SuggestNames("nO", aliases, history, list);
-    EXPECT_EQ(Items(list),
-              (std::vector<std::string>{"notes", "Notepad", "note a.txt", "notepad b.txt"}));
-    SuggestNames("", aliases, history, list);
-    EXPECT_EQ(list.count, 0);
-    SuggestNames("G r", aliases, history, list);  // after an alias name and a space
-    EXPECT_EQ(Items(list), std::vector<std::string>{"g red fox"});
-    for (int i = 0; i < 120; ++i) {
-        ASSERT_TRUE(AddAlias(aliases, ("n" + std::to_string(i)).c_str(), "x", "", 0));
+    StartSuggestions(list, typed, remembered);
+    FolderQuery query{};
+    const bool folder = FolderToList(typed, "D:\\s", query);
+    for (const std::string& c : candidates) {
+        const char* text = c.c_str() + 2;
+        switch (c[0]) {
+            case 'a':
+                OfferSuggestion(list, text, SuggestionKind::kAlias);
+                break;
+            case 'p':
+            case 'P':
+                OfferSuggestion(list, text, SuggestionKind::kProgram, 7, c[0] == 'P');
+                break;
+            case 'r':
+                OfferSuggestion(list, text, SuggestionKind::kRecent);
+                break;
+            default:
+                EXPECT_TRUE(folder) << typed;
+                AddFolderEntry(list, query, text, c[0] == 'd');
+        }
     }
-    SuggestNames("n", aliases, history, list);
-    ASSERT_EQ(list.count, 100);
-    EXPECT_STREQ(list.items[99], "n97");  // after "notes" and "Notepad"
-    EXPECT_FALSE(AddFolderEntry(list, FolderQuery{"C:\\", "C:\\", ""}, "n.txt", false));
+    FinishSuggestions(list);
+    std::vector<std::string> shown;
+    for (int i = 0; i < list.count; ++i) {
+        shown.push_back(Shown(list.items[i]));
+    }
+    return shown;
+}
+
+TEST(Suggestions, RankedByHowWellTheyMatch) {
+    // 150 entries of equal scores, offered out of order: the best 100 are the shortest,
+    // alphabetically, after the alias named as typed; an alias of a kept text offered last
+    // takes its place, and by its kind comes before the other entries of its length.
+    std::vector<std::string> many = {"a:n"}, best = {"a:n", "a:N5"};
+    for (int i = 0; i < 150; ++i) {
+        many.push_back("r:n" + std::to_string(i * 37 % 150));
+    }
+    many.push_back("a:N5");
+    for (int i = 0; i < 99; ++i) {
+        if (i != 5) {
+            best.push_back("r:n" + std::to_string(i));
+        }
+    }
+    const std::string line(kTextChars, 'a'), tooLong(kTextChars + 1, 'a');
+    const struct {
+        const char* typed;
+        const char* remembered;
+        std::vector<std::string> candidates;  // in the order offered
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"vsc",
+         nullptr,
+         {"r:Visual Studio Installer", "p:Visual Studio Code"},
+         {"p:Visual Studio Code"}},
+        {"term",
+         nullptr,
+         {"p:Character Map", "p:Windows Terminal"},
+         {"p:Windows Terminal", "p:Character Map"}},
+        {"code",
+         nullptr,
+         {"p:Barcode Scanner", "p:Visual Studio Code", "r:code.exe"},
+         {"r:code.exe", "p:Visual Studio Code", "p:Barcode Scanner"}},
+        {"fb", nullptr, {"r:afoobar", "r:foo bar"}, {"r:foo bar", "r:afoobar"}},
+        {"ntp", nullptr, {"a:nt", "p:Notepad++", "r:pnt"}, {"p:Notepad++"}},
+        {"", nullptr, {"a:x", "r:calc"}, {}},
+        // Letter case is folded; a capital after a lower-case letter and every delimiter
+        // begins a word; the length counts characters, not bytes.
+        {"NoTe", nullptr, {"r:keynote", "a:notes"}, {"a:notes", "r:keynote"}},
+        {"abc", nullptr, {"r:zaxbxc", "r:zzzabc"}, {"r:zzzabc", "r:zaxbxc"}},  // a run first
+        {"ed", nullptr, {"r:aaed", "r:zed1"}, {"r:zed1", "r:aaed"}},  // the earlier match first
+        {"np", nullptr, {"r:nofopad", "r:nofoPax"}, {"r:nofoPax", "r:nofopad"}},
+        {"b",
+         nullptr,
+         {"r:xa!b", "r:xa_b", "r:xa\\b", "r:xa.b", "r:xa-b", "r:xa b"},
+         {"r:xa b", "r:xa-b", "r:xa.b", "r:xa\\b", "r:xa_b", "r:xa!b"}},
+        {"caf", nullptr, {"r:cafeea", "r:caf\xC3\xA9s"}, {"r:caf\xC3\xA9s", "r:cafeea"}},
+        // Each text once: the first kind in the order alias, program, recent keeps it.
+        {"no",
+         nullptr,
+         {"r:NOTES", "p:Notes", "a:notes", "r:notes", "r:Note", "p:NOTE"},
+         {"p:NOTE", "a:notes"}},
+        // Equal scores and lengths: by kind, then alphabetically.
+        {"ab", nullptr, {"r:ab1", "p:ab3", "a:ab4", "r:ab0"}, {"a:ab4", "p:ab3", "r:ab0", "r:ab1"}},
+        // First the entry remembered for the text, then the alias named so, then the program.
+        {"calc",
+         "RECALC 1",
+         {"r:calc.exe", "r:recalc 1", "p:Calculator", "a:calc"},
+         {"r:recalc 1", "a:calc", "r:calc.exe", "p:Calculator"}},
+        {"uninstall",
+         nullptr,
+         {"r:uninstall.log", "P:Uninstall"},
+         {"P:Uninstall", "r:uninstall.log"}},
+        // An uninstaller after the others of its score, however short.
+        {"zed",
+         nullptr,
+         {"P:Uninstall Old Zed", "p:Launch the new Zed Editor"},
+         {"p:Launch the new Zed Editor", "P:Uninstall Old Zed"}},
+        {"n", nullptr, many, best},
+        {"a", nullptr, {"r:" + tooLong, "r:" + line}, {"r:" + line}},
+        // Folder entries: the name alone matches the partial name; with none, every entry
+        // scores alike.
+        {"C:\\Pro",
+         nullptr,
+         {"d:Program Files", "f:Apps", "f:paragon", "f:xPro", "f:Prosper", "f:pro.txt",
+          "f:" + line},
+         {"f:C:\\pro.txt", "f:C:\\Prosper", "d:C:\\Program Files\\", "f:C:\\xPro",
+          "f:C:\\paragon"}},
+        {"C:\\c",
+         nullptr,
+         {"f:abc", "f:cab", "d:cb", "f:cab"},
+         {"d:C:\\cb\\", "f:C:\\cab", "f:C:\\abc"}},
+        {"C:\\", nullptr, {"f:a.txt", "d:b", "f:c"}, {"f:C:\\c", "d:C:\\b\\", "f:C:\\a.txt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("typed '") + c.typed + "'");
+        EXPECT_EQ(Ranked(c.typed, c.remembered, c.candidates), c.expected);
+    }
+}
+
+TEST(Suggestions, NamesAreAliasesAndRecentLinesOfALineAtMost) {
+    AliasList aliases;
+    ASSERT_TRUE(AddAlias(aliases, "gx", "x", "", 0));
+    CommandHistory history{};
+    CopyText(history.Slots[0], "g red fox", kTextBuffer);
+    std::string(kTextChars + 1, 'g').copy(history.Slots[1], kTextChars + 1);  // an older version's
+    static Suggestions list;
+    StartSuggestions(list, "g", nullptr);
+    SuggestNames(list, aliases, history);
+    FinishSuggestions(list);
+    ASSERT_EQ(list.count, 2);
+    EXPECT_EQ(Shown(list.items[0]) + " " + Shown(list.items[1]), "a:gx r:g red fox");
 }
 
 // The folder to list, what the typed text shows of it and the partial name; null: none.
@@ -72,16 +185,5 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<std::vector<const char*>>& i) {
         return std::to_string(i.index) + "_" + case_name::FromText(i.param[0]);
     });
-
-TEST(Suggestions, FolderEntriesBeginWithThePartialNameAndFoldersEndInBackslash) {
-    static Suggestions list;
-    list.count = 0;
-    const std::string tooLong(300, 'a');
-    for (const char* name : {"alpha.txt", "ALPHA.txt", "Alps", "beta", tooLong.c_str()}) {
-        EXPECT_TRUE(AddFolderEntry(list, {"D:\\s\\.\\", ".\\", "al"}, name,
-                                   name[0] == 'A' && name[1] == 'l'));
-    }
-    EXPECT_EQ(Items(list), (std::vector<std::string>{".\\alpha.txt", ".\\Alps\\"}));
-}
 
 }  // namespace

@@ -14,12 +14,10 @@
 #include <vector>
 
 #include "programs/programs_win.h"
+#include "shell_link.h"
 
 namespace {
 
-const GUID kShellLink = {0x00021401, 0, 0, {0xc0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kShellLinkW = {0x000214f9, 0, 0, {0xc0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kPersistFile = {0x0000010b, 0, 0, {0xc0, 0, 0, 0, 0, 0, 0, 0x46}};
 const char kKey[] = "Software\\Corvath Software\\Zantrel tests\\Programs";
 
 bool IsWine() {
@@ -79,18 +77,10 @@ class ProgramsWin : public ::testing::Test {
                   const std::string& folder = "") {
         std::filesystem::create_directories(
             std::filesystem::path(Wide(Path(relative))).parent_path());
-        IShellLinkW* link = nullptr;
-        ASSERT_EQ(CoCreateInstance(kShellLink, nullptr, CLSCTX_INPROC_SERVER, kShellLinkW,
-                                   reinterpret_cast<void**>(&link)),
-                  S_OK);
-        link->SetPath(Wide(ExeDir() + "\\recorder.exe").c_str());
-        link->SetArguments(Wide(arguments).c_str());
-        link->SetWorkingDirectory(Wide(folder).c_str());
-        IPersistFile* file = nullptr;
-        ASSERT_EQ(link->QueryInterface(kPersistFile, reinterpret_cast<void**>(&file)), S_OK);
-        EXPECT_EQ(file->Save(Wide(Path(relative)).c_str(), TRUE), S_OK) << relative;
-        file->Release();
-        link->Release();
+        EXPECT_EQ(test_links::SaveShortcut(Wide(Path(relative)), Wide(ExeDir() + "\\recorder.exe"),
+                                           Wide(arguments), Wide(folder)),
+                  S_OK)
+            << relative;
     }
 
     void File(const std::string& relative, const std::string& bytes, DWORD attributes = 0) {

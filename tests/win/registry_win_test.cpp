@@ -42,6 +42,7 @@ std::string Printable(const std::vector<unsigned char>& bytes) {
 void RemoveProgramKeys() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kAliasKeyPath);
     RegDeleteKeyA(HKEY_CURRENT_USER, kHistoryKeyPath);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kPicksKeyPath);
     RegDeleteKeyA(HKEY_CURRENT_USER, kMainKeyPath);
     HKEY run = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
@@ -322,6 +323,8 @@ TEST_F(StoreOnWinRegistry, RoundTripAndLayout) {
     AddAlias(state.aliases, std::string(16, 'z').c_str(), std::string(260, 'c').c_str(), "D:\\", 2);
     AddToHistory(state.history, "notepad");
     AddToHistory(state.history, std::string(260, 'h').c_str());
+    // Of 1,046 bytes in UTF-16, which the ANSI read may ask room for.
+    RememberPick(state.picks, std::string(260, 't').c_str(), std::string(260, 'e').c_str());
     ASSERT_TRUE(SaveState(reg_, state));
 
     struct Expected {
@@ -347,6 +350,7 @@ TEST_F(StoreOnWinRegistry, RoundTripAndLayout) {
         {kHistoryKeyPath, "0", REG_SZ, 261},
         {kHistoryKeyPath, "1", REG_SZ, 8},
         {kHistoryKeyPath, "19", REG_SZ, 1},
+        {kPicksKeyPath, "0", REG_MULTI_SZ, 523},
         {kRunKeyPath, kRunValueName, REG_SZ, 39},
     };
     for (const Expected& e : layout) {
@@ -385,6 +389,9 @@ TEST_F(StoreOnWinRegistry, RoundTripAndLayout) {
     for (int i = 0; i < kHistorySlots; ++i) {
         EXPECT_STREQ(loaded.history.Slots[i], state.history.Slots[i]) << "slot " << i;
     }
+    ASSERT_EQ(loaded.picks.count, 1);
+    EXPECT_STREQ(loaded.picks.items[0].typed, state.picks.items[0].typed);
+    EXPECT_STREQ(loaded.picks.items[0].entry, state.picks.items[0].entry);
 
     loaded.settings.Startup = 0;
     ASSERT_TRUE(SaveState(reg_, loaded));

@@ -2,7 +2,7 @@
 // have equal keys exactly when the comparison calls them equal, so the load and the import
 // find the same duplicates through the key as by comparing with every stored name; and both
 // hold under any thread locale. The test program carries the program's manifest: texts are
-// UTF-8 here too.
+// UTF-8 here too. And the characters that the suggestions match, folded to lower case.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -135,6 +135,37 @@ TEST(TextEqualNoCase, NamesCompareAlikeUnderAnotherThreadLocale) {
         EXPECT_TRUE(TextStartsWithNoCase((upper + "nfeld").c_str(), lower.c_str()));  // suggestions
         EXPECT_FALSE(TextStartsWithNoCase((a + "x").c_str(), i.c_str()));
         SetThreadLocale(system);
+    }
+}
+
+// Each character one unit (a surrogate pair too), in lower case, with its kind: ASCII folded
+// directly, other letters by the system, before and after ASCII.
+TEST(TextToMatchUnits, FoldsEveryCharacterToLowerCase) {
+    const struct {
+        const char* text;
+        std::vector<std::uint32_t> folded;
+        std::string kinds;  // U upper, L lower, 9 digit, ' ' delimiter, ? other
+    } cases[] = {
+        {"Ab-1 x_.\\+", {'a', 'b', '-', '1', ' ', 'x', '_', '.', '\\', '+'}, "UL 9 L   ?"},
+        {"\xCE\xA3\xCE\xA9\xCE\xBC\xCE\xB1 \xD0\x96\xD1\x83\xD0\xBA",  // Greek, Cyrillic
+         {0x3C3, 0x3C9, 0x3BC, 0x3B1, ' ', 0x436, 0x443, 0x43A},
+         "UULL ULL"},
+        {"Z\xC3\x9Crich\xF0\x9F\x98\x80.",
+         {'z', 0xFC, 'r', 'i', 'c', 'h', 0x1F600, '.'},
+         "UULLLL? "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Shown(c.text));
+        MatchUnit units[kTextChars];
+        const std::size_t count = TextToMatchUnits(c.text, units, kTextChars);
+        std::vector<std::uint32_t> folded;
+        std::string kinds;
+        for (std::size_t i = 0; i < count; ++i) {
+            folded.push_back(units[i].folded);
+            kinds += "LU9 ?"[units[i].kind];
+        }
+        EXPECT_EQ(folded, c.folded);
+        EXPECT_EQ(kinds, c.kinds);
     }
 }
 

@@ -137,6 +137,10 @@ class NullHost final : public RunnerHost {
         ++launches;
         return LaunchResult{LaunchStatus::kStarted, 0, 0};
     }
+    LaunchResult LaunchProgram(const char*, bool, bool) override {
+        ++launches;
+        return LaunchResult{LaunchStatus::kStarted, 0, 0};
+    }
     void ReportLaunchFailure(int, int) override {}
     bool EndSession(std::uint32_t) override { return true; }
     void AddToHistory(const char*) override {}

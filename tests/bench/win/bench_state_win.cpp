@@ -37,6 +37,7 @@ void RemoveKeys() {
     RegDeleteTreeA(HKEY_CURRENT_USER, kScratchKey);
     RegDeleteKeyA(HKEY_CURRENT_USER, kAliasKeyPath);
     RegDeleteKeyA(HKEY_CURRENT_USER, kHistoryKeyPath);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kPicksKeyPath);
     RegDeleteKeyA(HKEY_CURRENT_USER, kMainKeyPath);
     HKEY run;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,6 +39,18 @@ inline HWND StartZantrel(PROCESS_INFORMATION* zantrel, const std::function<bool(
     return window;
 }
 
+// Starts zantrel.exe ready for typing (its window in the foreground) and gives the index of
+// installed programs its time to be built; says so and returns null when it did not start.
+inline HWND StartForTyping(PROCESS_INFORMATION* zantrel) {
+    HWND window = StartZantrel(zantrel, [](HWND w) { return GetForegroundWindow() == w; });
+    if (window == nullptr) {
+        std::printf("zantrel.exe did not start\n");
+        return nullptr;
+    }
+    Sleep(2000);
+    return window;
+}
+
 // Seconds on the performance counter.
 inline double Now() {
     LARGE_INTEGER frequency, counter;
@@ -67,6 +80,137 @@ inline std::vector<std::vector<double>> Alternate(
         }
     }
     return times;
+}
+
+// ---- The program's state and its command window, as the suggestion benchmarks use them
+
+constexpr char kMainKey[] = "Software\\Corvath Software\\Zantrel";
+
+inline void SetUserValue(const std::string& path, const char* name, DWORD type, const void* data,
+                         DWORD size) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(key);
+    }
+}
+inline void SetUserDword(const std::string& path, const char* name, DWORD value) {
+    SetUserValue(path, name, REG_DWORD, &value, sizeof value);
+}
+inline void SetUserString(const std::string& path, const char* name, const std::string& value) {
+    SetUserValue(path, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+// A returning user whose window stays after each command and shows at start, with `aliases`
+// (each a name for a command that is never run).
+inline void ReturningUser(const std::vector<std::string>& aliases = {}) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Corvath Software");
+    SetUserDword(kMainKey, "AfterCommand", 1002);
+    SetUserDword(std::string(kMainKey) + "\\History", "Note", 0);
+    const std::string aliasKey = std::string(kMainKey) + "\\Alias";
+    SetUserDword(aliasKey, "Note", 0);
+    for (size_t i = 0; i < aliases.size(); ++i) {
+        char name[16];
+        wsprintfA(name, "A%d", static_cast<int>(i));
+        SetUserString(aliasKey, name, aliases[i]);
+        name[0] = 'C';
+        SetUserString(aliasKey, name, "notepad.exe");
+        name[0] = 'P';
+        SetUserString(aliasKey, name, "C:\\");
+        name[0] = 'W';
+        SetUserDword(aliasKey, name, 0);
+    }
+}
+
+// Presses a key (`unicode`: types the character `code`) through the system's input queue.
+inline void PressKey(WORD code, bool unicode = false) {
+    INPUT inputs[2];
+    ZeroMemory(inputs, sizeof(inputs));
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        if (unicode) {
+            input.ki.wScan = code;
+            input.ki.dwFlags = KEYEVENTF_UNICODE;
+        } else {
+            input.ki.wVk = code;
+        }
+    }
+    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+inline void TypeChar(char c) {
+    PressKey(static_cast<unsigned char>(c), true);
+}
+
+// The text of the command box (read by the window's thread, so it waits for it).
+inline std::string BoxText(HWND box) {
+    char text[1024] = "";
+    SendMessageA(box, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Waits (at most ten seconds) until the command box holds `text`.
+inline bool WaitForText(HWND box, const std::string& text) {
+    const double start = Now();
+    while (BoxText(box) != text) {
+        if (Now() - start > 10) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The suggestion list's popup of process `pid`, shown or not; null before it is first made.
+inline HWND SuggestionPopup(DWORD pid) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "ZantrelSuggestions", nullptr); w != nullptr;
+         w = FindWindowExA(nullptr, w, "ZantrelSuggestions", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+// Waits (at most ten seconds) until the list of process `pid` is `shown` or not; false when it
+// did not come to that.
+inline bool WaitForList(DWORD pid, bool shown) {
+    const double start = Now();
+    while (Now() - start < 10) {
+        HWND popup = SuggestionPopup(pid);
+        if ((popup != nullptr && IsWindowVisible(popup)) == shown) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A folder of `count` empty files "file00000.txt" ... under the temporary folder, made once.
+inline std::string BigFolder(const char* name, int count) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < count; ++i) {
+        char file[32];
+        wsprintfA(file, "\\file%05d.txt", i);
+        HANDLE handle = CreateFileA((folder + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+        }
+    }
+    return folder;
+}
+
+// Ends the program as the tray menu's "&Close" does and closes its handles.
+inline void CloseZantrel(HWND window, PROCESS_INFORMATION& zantrel) {
+    PostMessageA(window, WM_COMMAND, 2002, 0);
+    WaitForSingleObject(zantrel.hProcess, 10000);
+    CloseHandle(zantrel.hThread);
+    CloseHandle(zantrel.hProcess);
 }
 
 // The median over the rounds of one body's time divided by another's in the same round.

@@ -1,0 +1,44 @@
+#include "ui/suggestion_sources_win.h"
+
+#include "run/environment_win.h"
+#include "state/picks.h"
+#include "state/process_win.h"
+
+void GatherSuggestions(Suggestions& list, const char* typed, const ProgramSnapshot& programs) {
+    StartSuggestions(list, typed, FindPick(g_state.picks, typed));
+    SuggestNames(list, g_state.aliases, g_state.history);
+    const ProgramIndex* index = programs.Index();
+    const int count = ProgramCount(index);
+    for (int n = 0; n < count; ++n) {
+        OfferSuggestion(list, ProgramName(index, n), SuggestionKind::kProgram, n,
+                        ProgramIsUninstaller(index, n));
+    }
+}
+
+bool FolderOfTyped(const char* typed, FolderQuery& query) {
+    char startFolder[kTextBuffer];
+    return ExpandEnvironment(g_state.settings.StartPath, startFolder, sizeof startFolder) &&
+           FolderToList(typed, startFolder, query);
+}
+
+void ListFolderEntries(const FolderQuery& query, Suggestions& list) {
+    char pattern[MAX_PATH] = "";
+    if (!AppendText(pattern, query.folder, sizeof pattern) ||
+        !AppendText(pattern, "*", sizeof pattern)) {
+        return;
+    }
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const char* name = entry.cFileName;
+        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0) {
+            AddFolderEntry(list, query, name,
+                           (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+}
