@@ -58,18 +58,7 @@ class ProgramListTest : public ProgramTest {
         return link;
     }
 
-    // The texts of the suggestion list's list box in order; none without a list.
-    std::vector<std::string> Listed() {
-        for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            HWND list = FindWindowExA(w, nullptr, "ListBox", nullptr);
-            if (pid == app.Pid() && w != window && IsWindowVisible(w) && list != nullptr) {
-                return ListItems(list);
-            }
-        }
-        return {};
-    }
+    std::vector<std::string> Listed() { return SuggestionTexts(app.Pid()); }
 
     // Calls the window up, types `text` into the emptied box and waits until the list holds
     // `name` (or, `present` false, until it shows without it); up to `ms`, typing again.
