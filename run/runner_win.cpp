@@ -65,8 +65,17 @@ class WindowRunnerHost final : public RunnerHost {
         ShowLaunchFailure(shellCode, createCode);
     }
     bool EndSession(std::uint32_t flags) override { return SessionCommand(flags); }
-    void AddToHistory(const char* text) override { ::AddToHistory(g_state.history, text); }
-    void FillHistoryList() override { ::FillHistoryList(); }
+    void AddToHistory(const char* text) override {
+        const bool full = g_state.history.Slots[kHistorySlots - 1][0] != '\0';
+        added_ = ::AddToHistory(g_state.history, text);
+        lastDropped_ = added_ && full;
+    }
+    // The list follows the history's one change, if it made one.
+    void FillHistoryList() override {
+        if (added_) {
+            ShowNewHistoryEntry(lastDropped_);
+        }
+    }
     void SaveState() override { ::SaveState(); }
     void HideWindow() override { ShowWindow(window_, SW_HIDE); }
     void DestroyWindow() override { ::DestroyWindow(window_); }
@@ -82,6 +91,8 @@ class WindowRunnerHost final : public RunnerHost {
     HWND window_;
     const char* typed_;
     HCURSOR saved_ = NULL;
+    bool added_ = false;
+    bool lastDropped_ = false;
 };
 
 class WindowsEnvironment final : public RunnerEnvironment {

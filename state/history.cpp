@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-void AddToHistory(CommandHistory& history, const char* text) {
+bool AddToHistory(CommandHistory& history, const char* text) {
     if (TextEqualNoCase(history.Slots[0], text)) {
-        return;
+        return false;
     }
     // The text may be one of the slots themselves: take it before the slots move.
     char entry[kTextBuffer];
@@ -13,6 +13,7 @@ void AddToHistory(CommandHistory& history, const char* text) {
         CopyText(history.Slots[slot], history.Slots[slot - 1], sizeof(history.Slots[slot]));
     }
     CopyText(history.Slots[0], entry, sizeof(history.Slots[0]));
+    return true;
 }
 
 void EmptyHistory(CommandHistory& history) {

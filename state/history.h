@@ -13,8 +13,9 @@ struct CommandHistory {
 };
 
 // Puts `text` (cut to 260 characters) into slot 0 and moves the others down one slot,
-// unless slot 0 already holds the same text without regard to letter case.
-void AddToHistory(CommandHistory& history, const char* text);
+// unless slot 0 already holds the same text without regard to letter case. True when the
+// slots moved.
+bool AddToHistory(CommandHistory& history, const char* text);
 
 // Empties all 20 slots (every byte becomes 0).
 void EmptyHistory(CommandHistory& history);

@@ -21,6 +21,12 @@ bool SaveState();
 // Refills the command box's drop-down list from the history, slot 0 first.
 void FillHistoryList();
 
+// Shows in the drop-down list what AddToHistory did when it returned true: slot 0 at the top
+// and, when an entry went out of the last slot (`lastDropped`), the list's last one gone. Far
+// cheaper than a refill (under Wine each item added to the list takes a third of a
+// millisecond, on the way from Enter to the started program).
+void ShowNewHistoryEntry(bool lastDropped);
+
 // Empties the history, the drop-down list and the remembered picks: the user's one way to
 // make the program forget what was run.
 void ClearHistory();

@@ -87,6 +87,33 @@ TEST_F(RunnerTest, AliasLaunchesMaximizedInItsOwnStartPath) {
     EXPECT_EQ("", ComboText(window));
 }
 
+// The history list after a run: the line on top and the entry that left the last slot gone; a
+// line equal to the top one in another case changes nothing.
+TEST_F(RunnerTest, HistoryListFollowsTheRun) {
+    std::vector<std::string> shown;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(SetString(kHistoryKey, std::to_string(i).c_str(), "h" + std::to_string(i)));
+        shown.push_back("h" + std::to_string(i));
+    }
+    std::string record;
+    const std::string line = RecorderLine("history", &record);
+    shown.pop_back();
+    shown.insert(shown.begin(), line);
+    StartReady();
+    Enter(line);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
+    EXPECT_TRUE(WaitUntil([&] { return ComboItems(window) == shown; }))
+        << testing::PrintToString(ComboItems(window));
+    DeleteFileA(record.c_str());
+    PostCommand(window, 2001);  // ID_OPEN
+    ASSERT_TRUE(WaitUntil([&] { return IsShown(window) && GetForegroundWindow() == window; }));
+    std::string upper = line;
+    upper.back() = 'Y';  // "...history" ends in a letter: "...historY"
+    Enter(upper);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(record); })) << "nothing was started";
+    EXPECT_FALSE(WaitUntil([&] { return ComboItems(window) != shown; }, 500));
+}
+
 TEST_F(RunnerTest, TypedProgramWithArgumentsStartsInTheDefaultStartPath) {
     ASSERT_TRUE(SetString(kMainKey, "StartPath", startDir));
     std::string record;

@@ -25,6 +25,7 @@ struct AddCase {
     const char* title;
     std::vector<std::string> added;
     std::vector<std::string> expected;  // slots 0.. ; the rest must be empty
+    int moved;                          // the adds that moved the slots
 };
 
 void PrintTo(const AddCase& c, std::ostream* os) {
@@ -36,10 +37,12 @@ class HistoryAdd : public testing::TestWithParam<AddCase> {};
 TEST_P(HistoryAdd, Slots) {
     const AddCase& c = GetParam();
     CommandHistory h{};
+    int moved = 0;
     for (const std::string& text : c.added) {
-        AddToHistory(h, text.c_str());
+        moved += AddToHistory(h, text.c_str()) ? 1 : 0;
     }
     EXPECT_EQ(Slots(h, static_cast<int>(c.expected.size())), c.expected) << c.title;
+    EXPECT_EQ(moved, c.moved);
     for (int i = static_cast<int>(c.expected.size()); i < kHistorySlots; ++i) {
         EXPECT_STREQ(h.Slots[i], "") << c.title << ", slot " << i;
     }
@@ -48,11 +51,13 @@ TEST_P(HistoryAdd, Slots) {
 INSTANTIATE_TEST_SUITE_P(
     Table, HistoryAdd,
     testing::Values(
-        AddCase{"same text twice", {"notepad", "notepad"}, {"notepad"}},
-        AddCase{"same text in another case keeps the first", {"notepad", "NOTEPAD"}, {"notepad"}},
-        AddCase{"only slot 0 is compared", {"a", "b", "a"}, {"a", "b", "a"}},
-        AddCase{"other case below the top is added", {"Calc", "x", "calc"}, {"calc", "x", "Calc"}},
-        AddCase{"empty text into an empty history changes nothing", {""}, {}}),
+        AddCase{"same text twice", {"notepad", "notepad"}, {"notepad"}, 1},
+        AddCase{
+            "same text in another case keeps the first", {"notepad", "NOTEPAD"}, {"notepad"}, 1},
+        AddCase{"only slot 0 is compared", {"a", "b", "a"}, {"a", "b", "a"}, 3},
+        AddCase{
+            "other case below the top is added", {"Calc", "x", "calc"}, {"calc", "x", "Calc"}, 3},
+        AddCase{"empty text into an empty history changes nothing", {""}, {}, 0}),
     case_name::By(&AddCase::title));
 
 TEST(History, TwentyOneEntriesDropTheOldest) {
