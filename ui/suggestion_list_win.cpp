@@ -137,37 +137,19 @@ bool KeepName(FolderNames& names, const char* name, bool isFolder) {
 // and keeps its names; once the text has changed it reads on only to keep them.
 bool ReadFolder(const FolderQuery& query, Suggestions& list, LONG generation, FolderNames& names) {
     names.used = 0;
-    names.whole = false;
     CopyText(names.folder, query.folder, sizeof names.folder);
-    char pattern[MAX_PATH] = "";
-    if (!AppendText(pattern, query.folder, sizeof pattern) ||
-        !AppendText(pattern, "*", sizeof pattern)) {
-        return true;
-    }
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
-        return true;
-    }
     bool current = true;
     bool room = true;
     int seen = 0;
-    bool more = true;
-    do {
-        const char* name = entry.cFileName;
-        const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0) {
-            room = room && KeepName(names, name, isFolder);
-            if (current) {
-                AddFolderEntry(list, query, name, isFolder);
-                current = (++seen % 64) != 0 || g_generation == generation;
-            }
+    const bool whole = WalkFolder(query.folder, [&](const char* name, bool isFolder) {
+        room = room && KeepName(names, name, isFolder);
+        if (current) {
+            AddFolderEntry(list, query, name, isFolder);
+            current = (++seen % 64) != 0 || g_generation == generation;
         }
-        more = (current || room) && FindNextFileA(find, &entry);
-    } while (more);
-    names.whole = room && GetLastError() == ERROR_NO_MORE_FILES;
-    FindClose(find);
+        return current || room;
+    });
+    names.whole = whole && room;
     return current;
 }
 

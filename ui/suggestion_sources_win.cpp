@@ -22,23 +22,8 @@ bool FolderOfTyped(const char* typed, FolderQuery& query) {
 }
 
 void ListFolderEntries(const FolderQuery& query, Suggestions& list) {
-    char pattern[MAX_PATH] = "";
-    if (!AppendText(pattern, query.folder, sizeof pattern) ||
-        !AppendText(pattern, "*", sizeof pattern)) {
-        return;
-    }
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        const char* name = entry.cFileName;
-        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0) {
-            AddFolderEntry(list, query, name,
-                           (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-        }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    WalkFolder(query.folder, [&](const char* name, bool isFolder) {
+        AddFolderEntry(list, query, name, isFolder);
+        return true;
+    });
 }
