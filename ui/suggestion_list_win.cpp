@@ -3,7 +3,9 @@
 // otherwise: it takes a copy of the list as the window's thread built it (names and
 // programs offered), adds the folder's entries, ranks them and posts the result back. Every
 // change of the text counts up a generation; a listing of an older one stops ranking early
-// and its result is dropped. The folder's names are kept while the list is open.
+// and its result is dropped. The folder's names are kept while the list is open. The
+// listing works only while the typing pauses (kQuietMs): each change of the text stops it
+// within 64 entries until the text has stayed as it is for that long.
 #include "ui/suggestion_list_win.h"
 
 #include <commctrl.h>
@@ -38,7 +40,7 @@ void FreeSuggestions(Suggestions* list) {
 
 // The names of the folder read last, kept by the listing thread while the list stays open:
 // the keys typed after a folder's '\\' rank its names again without reading the folder
-// again (under Wine a read of a big folder slows the delivery of keys to every program).
+// again (the read is what takes long: about 80 ms for 10,000 entries under Wine).
 // Each name is followed by its terminator and then 1 for a folder, 0 for a file.
 struct FolderNames {
     char folder[kTextBuffer];
@@ -98,6 +100,24 @@ struct ListState {
 
 ListState* g_list = nullptr;
 volatile LONG g_generation = 0;  // counted up on the window's thread only
+volatile LONG g_changedAt = 0;   // when the text changed last (GetTickCount), set likewise
+
+// How long the text stays unchanged before a folder is read or its names ranked. Thread
+// priorities alone do not keep the listing out of the way of typing: Wine ignores them, and
+// there a thread reading a big folder in the program slows the echo of each key to a
+// multiple. Keys typed faster than this never meet a listing at work.
+constexpr DWORD kQuietMs = 100;
+
+// Returns once the text has not changed for kQuietMs.
+void WaitWhileTyping() {
+    for (;;) {
+        const DWORD since = GetTickCount() - static_cast<DWORD>(g_changedAt);
+        if (since >= kQuietMs) {
+            return;
+        }
+        Sleep(kQuietMs - since);
+    }
+}
 
 // ---- The folder listing
 
@@ -145,7 +165,10 @@ bool ReadFolder(const FolderQuery& query, Suggestions& list, LONG generation, Fo
         room = room && KeepName(names, name, isFolder);
         if (current) {
             AddFolderEntry(list, query, name, isFolder);
-            current = (++seen % 64) != 0 || g_generation == generation;
+        }
+        if (++seen % 64 == 0) {
+            WaitWhileTyping();
+            current = current && g_generation == generation;
         }
         return current || room;
     });
@@ -162,8 +185,11 @@ bool OfferNames(const FolderQuery& query, Suggestions& list, LONG generation,
         const std::size_t length = static_cast<std::size_t>(lstrlenA(name));
         AddFolderEntry(list, query, name, names.bytes[at + length + 1] != 0);
         at += length + 2;
-        if (++seen % 64 == 0 && g_generation != generation) {
-            return false;
+        if (++seen % 64 == 0) {
+            WaitWhileTyping();
+            if (g_generation != generation) {
+                return false;
+            }
         }
     }
     return true;
@@ -195,6 +221,7 @@ DWORD WINAPI ListingThread(void*) {
         if (!pending) {
             continue;
         }
+        WaitWhileTyping();
         const bool kept = listing.names.whole && lstrcmpA(listing.names.folder, query.folder) == 0;
         if (kept ? OfferNames(query, *listing.work, generation, listing.names)
                  : ReadFolder(query, *listing.work, generation, listing.names)) {
@@ -231,7 +258,7 @@ bool StartListing() {
         listing.wake = nullptr;
         return false;
     }
-    // Typing comes first: the listing takes what time the window's thread leaves.
+    // Typing comes first: on Windows the listing takes what time the window's thread leaves.
     SetThreadPriority(listing.thread, THREAD_PRIORITY_LOWEST);
     ResumeThread(listing.thread);
     return true;
@@ -683,6 +710,7 @@ void UpdateSuggestionList(HWND commandWindow) {
     }
     ListState& list = *g_list;
     const LONG generation = InterlockedIncrement(&g_generation);
+    InterlockedExchange(&g_changedAt, static_cast<LONG>(GetTickCount()));
     char typed[kTextBuffer];
     ReadControlText(commandWindow, IDC_COMMAND_BOX, typed, sizeof typed);
     if (list.open) {
