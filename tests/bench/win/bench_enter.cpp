@@ -2,10 +2,13 @@
 // CreateProcessA of the same line, under Wine, alternating in the same run: once for a
 // typed program with arguments (the shell's attempt, then process creation) and once for
 // an alias that stands for the same line. The child (recorder.exe) sets a named event
-// once it runs; that is the end of each measurement.
+// once it runs; that is the end of each measurement. Also the shell's refusal of that line
+// alone, in this process: the part of Enter that a direct CreateProcessA does not have and
+// that the program may not leave out (a line goes to the shell first).
 //
 //   bench_enter.exe [runs]      (default 25; run beside zantrel.exe and recorder.exe)
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -55,6 +58,20 @@ double TimeUntilStarted(HANDLE event, Start start) {
         return -1;
     }
     return Now() - begin;
+}
+
+// The time the shell takes to refuse `line` as the file to open, as the launcher asks it.
+double ShellRefusal(const std::string& line, const std::string& dir) {
+    SHELLEXECUTEINFOA shell;
+    ZeroMemory(&shell, sizeof shell);
+    shell.cbSize = sizeof shell;
+    shell.fMask = SEE_MASK_FLAG_NO_UI;
+    shell.lpVerb = "open";
+    shell.lpFile = line.c_str();
+    shell.lpDirectory = dir.c_str();
+    shell.nShow = SW_SHOWNORMAL;
+    const double begin = Now();
+    return ShellExecuteExA(&shell) ? -1 : Now() - begin;
 }
 
 }  // namespace
@@ -108,7 +125,7 @@ int main(int argc, char** argv) {
         }
     };
 
-    std::vector<double> typed, alias, baseline, typedRatio, aliasRatio;
+    std::vector<double> typed, alias, baseline, typedRatio, aliasRatio, refusal;
     for (int i = 0; i < runs; ++i) {
         const double b = TimeUntilStarted(event, direct);
         const double t = TimeUntilStarted(event, [&](bool go) { enter(line, go); });
@@ -118,6 +135,7 @@ int main(int argc, char** argv) {
                         b, t, a);
             break;
         }
+        refusal.push_back(ShellRefusal(line, ExeDir()));
         baseline.push_back(b);
         typed.push_back(t);
         alias.push_back(a);
@@ -140,5 +158,9 @@ int main(int argc, char** argv) {
                 Median(typed) * 1000, Median(typedRatio));
     std::printf("  alias for the same line     median %.1f ms, median ratio %.3f\n",
                 Median(alias) * 1000, Median(aliasRatio));
+    const double shell = Median(refusal);
+    std::printf("  the shell's refusal alone   median %.1f ms: typed without it %.3f, alias %.3f\n",
+                shell * 1000, (Median(typed) - shell) / Median(baseline),
+                (Median(alias) - shell) / Median(baseline));
     return 0;
 }
