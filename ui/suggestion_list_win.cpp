@@ -153,8 +153,20 @@ bool KeepName(FolderNames& names, const char* name, bool isFolder) {
     return true;
 }
 
+// True when the names of `folder` are no longer worth reading on for: the job waiting is for
+// another folder, the list has closed, or the thread is to end.
+bool NamesUnwanted(const char* folder) {
+    Listing& listing = g_list->listing;
+    EnterCriticalSection(&listing.lock);
+    const bool unwanted = listing.stop || listing.forget ||
+                          (listing.pending && lstrcmpA(listing.query.folder, folder) != 0);
+    LeaveCriticalSection(&listing.lock);
+    return unwanted;
+}
+
 // Reads the folder of `query`, offering each entry to `list` while `generation` is current,
-// and keeps its names; once the text has changed it reads on only to keep them.
+// and keeps its names; once the text has changed it reads on only to keep them, while the
+// text still names this folder.
 bool ReadFolder(const FolderQuery& query, Suggestions& list, LONG generation, FolderNames& names) {
     names.used = 0;
     CopyText(names.folder, query.folder, sizeof names.folder);
@@ -169,6 +181,7 @@ bool ReadFolder(const FolderQuery& query, Suggestions& list, LONG generation, Fo
         if (++seen % 64 == 0) {
             WaitWhileTyping();
             current = current && g_generation == generation;
+            room = room && (current || !NamesUnwanted(query.folder));
         }
         return current || room;
     });
