@@ -7,11 +7,13 @@
 #     against a case-insensitive substring scan of them
 #   under Wine: start-up against a bare Win32 program and against a floor program that makes
 #   start-up's platform calls, hot key to a ready window against a bare program on the same
-#   hot key, Enter to started child against a direct CreateProcessA, Launcher against
+#   hot key, Enter to started child against a direct CreateProcessA (and the shell's refusal
+#   of its line alone, the part that the direct call does not have), Launcher against
 #   CreateProcessA, load and save on the real registry, the import from a real file, a
 #   key press to the suggestion list on a folder of 10,000 entries against a bare enumeration,
 #   a key press to the list with 5,000 aliases against 10, the echo of a key while a folder of
-#   10,000 entries is listed against a folder that does not exist, a day of use (10,000 keys,
+#   10,000 entries is listed against a folder that does not exist (typed right after the '\'
+#   and after pauses that meet the read at work), a day of use (10,000 keys,
 #   1,000 call-ups) against the program's handle and window counts,
 #   and the program index (its build against a bare folder walk, its memory against an empty
 #   Start menu, its idle context switches over 60 s against the floor program)
