@@ -8,7 +8,6 @@
 //
 //   bench_enter.exe [runs]      (default 25; run beside zantrel.exe and recorder.exe)
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -58,20 +57,6 @@ double TimeUntilStarted(HANDLE event, Start start) {
         return -1;
     }
     return Now() - begin;
-}
-
-// The time the shell takes to refuse `line` as the file to open, as the launcher asks it.
-double ShellRefusal(const std::string& line, const std::string& dir) {
-    SHELLEXECUTEINFOA shell;
-    ZeroMemory(&shell, sizeof shell);
-    shell.cbSize = sizeof shell;
-    shell.fMask = SEE_MASK_FLAG_NO_UI;
-    shell.lpVerb = "open";
-    shell.lpFile = line.c_str();
-    shell.lpDirectory = dir.c_str();
-    shell.nShow = SW_SHOWNORMAL;
-    const double begin = Now();
-    return ShellExecuteExA(&shell) ? -1 : Now() - begin;
 }
 
 }  // namespace
@@ -135,7 +120,7 @@ int main(int argc, char** argv) {
                         b, t, a);
             break;
         }
-        refusal.push_back(ShellRefusal(line, ExeDir()));
+        refusal.push_back(bench::ShellRefusalSeconds(line, ExeDir()));
         baseline.push_back(b);
         typed.push_back(t);
         alias.push_back(a);

@@ -19,6 +19,7 @@
 #include "run/runner.h"
 #include "state/alias_list.h"
 #include "state/settings.h"
+#include "bench_util.h"
 #include "fake_environment.h"
 
 namespace {
@@ -40,25 +41,6 @@ double Quantile(std::vector<double> values, double q) {
 
 double Median(const std::vector<double>& values) {
     return Quantile(values, 0.5);
-}
-
-// The shell's refusal of the line alone: the part of Launcher's cost that process
-// creation does not have.
-double ShellAttemptSeconds(const std::string& line, const char* dir) {
-    SHELLEXECUTEINFOA shell;
-    ZeroMemory(&shell, sizeof shell);
-    shell.cbSize = sizeof shell;
-    shell.fMask = SEE_MASK_FLAG_NO_UI;
-    shell.lpVerb = "open";
-    shell.lpFile = line.c_str();
-    shell.lpDirectory = dir;
-    shell.nShow = SW_SHOWNORMAL;
-    LARGE_INTEGER t0;
-    LARGE_INTEGER t1;
-    QueryPerformanceCounter(&t0);
-    const BOOL opened = ShellExecuteExA(&shell);
-    QueryPerformanceCounter(&t1);
-    return opened ? -1 : Seconds(t0, t1);
 }
 
 // The recorder's pid from its record, so that the next run starts after it has ended.
@@ -233,7 +215,9 @@ int main(int argc, char** argv) {
 
     std::vector<double> shellAttempts;
     for (int i = 0; i < pairs; ++i) {
-        shellAttempts.push_back(ShellAttemptSeconds(line, dir.c_str()));
+        // The shell's refusal of the line alone: the part of Launcher's cost that process
+        // creation does not have.
+        shellAttempts.push_back(bench::ShellRefusalSeconds(line, dir));
     }
 
     const double launcherMs = Median(viaLauncher) * 1e3;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -57,6 +58,21 @@ inline double Now() {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&counter);
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The seconds the shell takes to refuse `line` as the file to open in `dir`, asked as the
+// launcher asks it; negative when it opened it after all.
+inline double ShellRefusalSeconds(const std::string& line, const std::string& dir) {
+    SHELLEXECUTEINFOA shell;
+    ZeroMemory(&shell, sizeof shell);
+    shell.cbSize = sizeof shell;
+    shell.fMask = SEE_MASK_FLAG_NO_UI;
+    shell.lpVerb = "open";
+    shell.lpFile = line.c_str();
+    shell.lpDirectory = dir.c_str();
+    shell.nShow = SW_SHOWNORMAL;
+    const double begin = Now();
+    return ShellExecuteExA(&shell) ? -1 : Now() - begin;
 }
 
 inline double Median(std::vector<double> values) {
