@@ -13,12 +13,7 @@ bool FirstSuggestionFor(const char* typed, char* entry, bool* isProgram) {
         return false;
     }
     ProgramSnapshot programs;
-    GatherSuggestions(*list, typed, programs);
-    FolderQuery query;
-    if (FolderOfTyped(typed, query)) {
-        ListFolderEntries(query, *list);
-    }
-    FinishSuggestions(*list);
+    SuggestAll(*list, typed, programs);
     bool found = false;
     for (int i = 0; i < list->count && !found; ++i) {
         const Suggestion& item = list->items[i];

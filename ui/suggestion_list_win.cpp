@@ -670,7 +670,31 @@ void PutIntoBox(int row) {
     UpdateSuggestionList(list.window);
 }
 
+// A key that takes a row while the rows are still those of an earlier text (the folder is
+// being read, or waits for the typing to pause) first brings them up to date, reading the
+// folder here: the row that Tab or Down takes is one for the text in the box. False when no
+// entry matches that text and the list has closed.
+bool CatchUp() {
+    ListState& list = *g_list;
+    char typed[kTextBuffer];
+    ReadControlText(list.window, IDC_COMMAND_BOX, typed, sizeof typed);
+    if (lstrcmpA(list.shown->typed, typed) != 0) {
+        InterlockedIncrement(&g_generation);  // the listing's result is not wanted now
+        list.programs.Refresh();
+        SuggestAll(*list.next, typed, list.programs);
+        std::swap(list.shown, list.next);
+        ShowRows();
+    }
+    return list.open;
+}
+
 bool OnKey(WPARAM key) {
+    const bool takesRow =
+        key == VK_DOWN || key == VK_UP || key == VK_NEXT || key == VK_PRIOR ||
+        (key == VK_TAB && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0);
+    if (!takesRow || !CatchUp()) {
+        return false;
+    }
     const int row = Highlighted();
     switch (key) {
         case VK_DOWN:
@@ -686,9 +710,6 @@ bool OnKey(WPARAM key) {
             Highlight(row < 0 ? -1 : (row > kRowsShown ? row - kRowsShown : 0));
             return true;
         case VK_TAB:
-            if (GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0) {
-                return false;
-            }
             PutIntoBox(row >= 0 ? row : 0);
             return true;
         default:

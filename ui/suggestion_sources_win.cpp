@@ -27,3 +27,12 @@ void ListFolderEntries(const FolderQuery& query, Suggestions& list) {
         return true;
     });
 }
+
+void SuggestAll(Suggestions& list, const char* typed, const ProgramSnapshot& programs) {
+    GatherSuggestions(list, typed, programs);
+    FolderQuery query;
+    if (FolderOfTyped(typed, query)) {
+        ListFolderEntries(query, list);
+    }
+    FinishSuggestions(list);
+}

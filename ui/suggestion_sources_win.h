@@ -45,3 +45,7 @@ bool WalkFolder(const char* folder, Visit visit) {
 
 // Offers every entry of the folder that `query` names, here and now.
 void ListFolderEntries(const FolderQuery& query, Suggestions& list);
+
+// The whole list for `typed`, here and now: what GatherSuggestions offers, the entries of the
+// folder that it names, ranked.
+void SuggestAll(Suggestions& list, const char* typed, const ProgramSnapshot& programs);

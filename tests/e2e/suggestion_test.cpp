@@ -161,6 +161,22 @@ TEST_F(SuggestionTest, KeysOfTheList) {
     EXPECT_EQ("rec21", ComboItems(window).at(0)) << "the history";
 }
 
+// Tab right after a key takes an entry for the text in the box, though the folder's entries
+// for that text come only once the typing pauses.
+TEST_F(SuggestionTest, TabRightAfterAKeyTakesAnEntryOfTheNewText) {
+    ASSERT_TRUE(WriteFile(folder / "alpha.txt", "") && WriteFile(folder / "bravo.txt", ""));
+    StartReady();
+    SetComboText(window, folder.Path());
+    PressKey(VK_END);
+    TypeText("\\");
+    const Texts entries = {folder / "alpha.txt", folder / "bravo.txt"};
+    ASSERT_EQ(entries, ListShows(entries));
+    TypeText("b");
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return ComboText(window) == folder / "bravo.txt"; }))
+        << ComboText(window);
+}
+
 // A click puts the entry into the box and the list follows; a double-click runs the entry.
 TEST_F(SuggestionTest, ClickAndDoubleClick) {
     RecorderAlias(0, "calc");
