@@ -178,10 +178,11 @@ bool ReadFolder(const FolderQuery& query, Suggestions& list, LONG generation, Fo
         if (current) {
             AddFolderEntry(list, query, name, isFolder);
         }
-        if (++seen % 64 == 0) {
+        // Once the text has changed, the names are kept only after the typing pauses.
+        if (++seen % 64 == 0 && g_generation != generation) {
+            current = false;
             WaitWhileTyping();
-            current = current && g_generation == generation;
-            room = room && (current || !NamesUnwanted(query.folder));
+            room = room && !NamesUnwanted(query.folder);
         }
         return current || room;
     });
@@ -198,11 +199,8 @@ bool OfferNames(const FolderQuery& query, Suggestions& list, LONG generation,
         const std::size_t length = static_cast<std::size_t>(lstrlenA(name));
         AddFolderEntry(list, query, name, names.bytes[at + length + 1] != 0);
         at += length + 2;
-        if (++seen % 64 == 0) {
-            WaitWhileTyping();
-            if (g_generation != generation) {
-                return false;
-            }
+        if (++seen % 64 == 0 && g_generation != generation) {
+            return false;
         }
     }
     return true;
